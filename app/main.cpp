@@ -1,0 +1,4 @@
+// Entry point of velquin-installer.
+#include "app/startup.h"
+
+int main() { return RunInstaller(); }

@@ -1,0 +1,16 @@
+# Build switches shared by every target: warnings, sanitizers, fuzzing.
+option(VELQUIN_WERROR "Treat compiler warnings as errors" ON)
+set(VELQUIN_SANITIZE "" CACHE STRING "Sanitizers to build with: address,undefined or thread")
+option(VELQUIN_FUZZ "Build the fuzz targets with libFuzzer (needs clang)" OFF)
+
+# velquin_set_warnings(target): the project's warning set on one target.
+function(velquin_set_warnings target)
+  target_compile_options(${target} PRIVATE
+    $<$<COMPILE_LANGUAGE:CXX,C>:-Wall -Wextra -Wpedantic -Wnon-virtual-dtor>
+    $<$<AND:$<BOOL:${VELQUIN_WERROR}>,$<COMPILE_LANGUAGE:CXX,C>>:-Werror>)
+endfunction()
+
+if(VELQUIN_SANITIZE)
+  add_compile_options(-fsanitize=${VELQUIN_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=${VELQUIN_SANITIZE})
+endif()
