@@ -6,7 +6,9 @@
 
 InstanceGuard::InstanceGuard(std::wstring name) : Name(std::move(name)) {}
 
-InstanceGuard::~InstanceGuard() { Release(); }
+InstanceGuard::~InstanceGuard() {
+    Release();
+}
 
 void InstanceGuard::Acquire() {
     if (Held()) {
@@ -18,6 +20,10 @@ void InstanceGuard::Acquire() {
     }
 }
 
-bool InstanceGuard::Held() const { return m_lock != nullptr && m_lock->Held(); }
+bool InstanceGuard::Held() const {
+    return m_lock != nullptr && m_lock->Held();
+}
 
-void InstanceGuard::Release() { m_lock.reset(); }
+void InstanceGuard::Release() {
+    m_lock.reset();
+}

@@ -35,7 +35,9 @@ bool FormatWide(std::wstring& out, const wchar_t* format, va_list args) {
     }
 }
 
-void Emit(const std::wstring& text) { platform::DebugOutput(ToNarrow(text, kCodePageUtf8)); }
+void Emit(const std::wstring& text) {
+    platform::DebugOutput(ToNarrow(text, kCodePageUtf8));
+}
 
 }  // namespace
 
@@ -51,8 +53,8 @@ void DebugLog(const wchar_t* format, ...) {
 }
 
 std::wstring LogPrefix(uint32_t processId, uint32_t threadId, int year, int month, int day,
-                       int hour, int minute, int second, int millisecond,
-                       const wchar_t* function, int line) {
+                       int hour, int minute, int second, int millisecond, const wchar_t* function,
+                       int line) {
     std::wstring text;
     wchar_t head[96];
     swprintf(head, sizeof head / sizeof head[0],
@@ -68,9 +70,9 @@ std::wstring LogPrefix(uint32_t processId, uint32_t threadId, int year, int mont
 
 void LogStatement(const wchar_t* function, int line, bool lineBreak, const wchar_t* format, ...) {
     const platform::LocalTime now = platform::NowLocal();
-    std::wstring text = LogPrefix(platform::CurrentProcessId(), platform::CurrentThreadId(), now.year,
-                                  now.month, now.day, now.hour, now.minute, now.second,
-                                  now.millisecond, function, line);
+    std::wstring text =
+        LogPrefix(platform::CurrentProcessId(), platform::CurrentThreadId(), now.year, now.month,
+                  now.day, now.hour, now.minute, now.second, now.millisecond, function, line);
     va_list args;
     va_start(args, format);
     bool ok = FormatWide(text, format, args);
@@ -130,7 +132,8 @@ std::wstring QualifiedFunctionName(const char* prettyFunction) {
             --depth;
         } else if (c == ' ' && depth == 0) {
             // "operator new", "operator()" and conversion operators keep their blank.
-            if (s.compare(i + 1, 8, "operator") != 0 && (i < 8 || s.compare(i - 8, 8, "operator") != 0)) {
+            if (s.compare(i + 1, 8, "operator") != 0 &&
+                (i < 8 || s.compare(i - 8, 8, "operator") != 0)) {
                 start = i + 1;
             }
         }

@@ -23,8 +23,8 @@ void LogStatement(const wchar_t* function, int line, bool lineBreak, const wchar
 
 // The prefix "<P%05d><T%05d><%04d-%02d-%02d %02d:%02d:%02d.%03d>(%ls)<%04d>: " filled in.
 std::wstring LogPrefix(uint32_t processId, uint32_t threadId, int year, int month, int day,
-                       int hour, int minute, int second, int millisecond,
-                       const wchar_t* function, int line);
+                       int hour, int minute, int second, int millisecond, const wchar_t* function,
+                       int line);
 
 // The qualified name of a function as the compiler spells it in __PRETTY_FUNCTION__,
 // without return type and parameter list: "void Utils::Thread::CallBack(void*)" gives
@@ -33,10 +33,10 @@ std::wstring QualifiedFunctionName(const char* prettyFunction);
 
 }  // namespace Utils
 
-#define VQ_LOG_IMPL(lineBreak, ...)                                                       \
-    do {                                                                                  \
-        static const std::wstring vqLogFunction_ =                                        \
-            ::Utils::QualifiedFunctionName(__PRETTY_FUNCTION__);                          \
+#define VQ_LOG_IMPL(lineBreak, ...)                                                      \
+    do {                                                                                 \
+        static const std::wstring vqLogFunction_ =                                       \
+            ::Utils::QualifiedFunctionName(__PRETTY_FUNCTION__);                         \
         ::Utils::LogStatement(vqLogFunction_.c_str(), __LINE__, lineBreak, __VA_ARGS__); \
     } while (0)
 

@@ -1,4 +1,6 @@
 // Entry point of velquin-installer.
 #include "app/startup.h"
 
-int main() { return RunInstaller(); }
+int main() {
+    return RunInstaller();
+}

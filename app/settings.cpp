@@ -93,24 +93,43 @@ std::wstring WindowsVersionName(uint32_t major, uint32_t minor, uint32_t build, 
         name = L"XP-";
     } else if (major == 5) {
         switch (minor) {
-            case 0: name = L"2K"; break;
-            case 1: name = L"XP"; break;
-            case 2: name = serverR2 ? L"Server 2003 R2" : L"Server 2003"; break;
-            default: name = L"XP+"; break;
+            case 0:
+                name = L"2K";
+                break;
+            case 1:
+                name = L"XP";
+                break;
+            case 2:
+                name = serverR2 ? L"Server 2003 R2" : L"Server 2003";
+                break;
+            default:
+                name = L"XP+";
+                break;
         }
     } else if (major == 6) {
         switch (minor) {
-            case 0: name = L"Vista"; break;
-            case 1: name = L"7"; break;
-            case 2: name = L"8"; break;
-            case 3: name = L"8.1"; break;
-            default: name = L"8.1+"; break;
+            case 0:
+                name = L"Vista";
+                break;
+            case 1:
+                name = L"7";
+                break;
+            case 2:
+                name = L"8";
+                break;
+            case 3:
+                name = L"8.1";
+                break;
+            default:
+                name = L"8.1+";
+                break;
         }
     } else if (major == 10) {
         name = minor == 0 ? L"10" : L"10+";
     }
     if (name.empty()) {
-        name = std::to_wstring(major) + L"." + std::to_wstring(minor) + L"." + std::to_wstring(build);
+        name =
+            std::to_wstring(major) + L"." + std::to_wstring(minor) + L"." + std::to_wstring(build);
     }
     return name;
 }
@@ -124,7 +143,9 @@ OsVersion GetOsVersion() {
     return os;
 }
 
-bool IsWow64() { return sizeof(void*) == 4 && platform::Is64BitSystem(); }
+bool IsWow64() {
+    return sizeof(void*) == 4 && platform::Is64BitSystem();
+}
 
 std::wstring RouteFor(const std::wstring& versionName, bool wow64) {
     if (versionName.find(L"XP") != std::wstring::npos) {
@@ -143,10 +164,12 @@ std::wstring ResolveRoute(const std::wstring& address) {
     if (address.find(kPlaceholder) == std::wstring::npos) {
         return address;
     }
-    return Utils::ReplaceAll(address, kPlaceholder, RouteFor(GetOsVersion().VersionName, IsWow64()));
+    return Utils::ReplaceAll(address, kPlaceholder,
+                             RouteFor(GetOsVersion().VersionName, IsWow64()));
 }
 
-InstallerSettings::InstallerSettings() : InstallerSettings(Utils::ToWide(platform::ExecutablePath(), Utils::kCodePageAcp)) {}
+InstallerSettings::InstallerSettings()
+    : InstallerSettings(Utils::ToWide(platform::ExecutablePath(), Utils::kCodePageAcp)) {}
 
 InstallerSettings::InstallerSettings(const std::wstring& executablePath) {
     DownloadUrl = ResolveRoute(kDefaultPackageAddress);
@@ -156,12 +179,14 @@ InstallerSettings::InstallerSettings(const std::wstring& executablePath) {
 void InstallerSettings::LoadSettingsFile(const std::wstring& executablePath) {
     const size_t slash = executablePath.rfind(L'/');
     ExeName = slash == std::wstring::npos ? executablePath : executablePath.substr(slash + 1);
-    const std::wstring folder = slash == std::wstring::npos ? L"." : executablePath.substr(0, slash);
+    const std::wstring folder =
+        slash == std::wstring::npos ? L"." : executablePath.substr(0, slash);
     SettingsFilePath = folder + L"/" + kSettingsFileName;
 
     if (platform::IsRegularFile(Utils::ToNarrow(SettingsFilePath, Utils::kCodePageAcp))) {
         auto text = [this](const wchar_t* key, const wchar_t* def) {
-            return Utils::GetPrivateProfileStringW(kSection, key, def, kValueBuffer, SettingsFilePath);
+            return Utils::GetPrivateProfileStringW(kSection, key, def, kValueBuffer,
+                                                   SettingsFilePath);
         };
         SetDownloadUrl(text(L"DownloadUrl", kDefaultPackageAddress));
         DownloadType = Utils::GetPrivateProfileIntW(kSection, L"DownloadType", 1, SettingsFilePath);
@@ -232,7 +257,9 @@ void InstallerSettings::ApplyCommandLine(const std::vector<std::wstring>& argume
     }
 }
 
-void InstallerSettings::SetDownloadUrl(const std::wstring& address) { DownloadUrl = ResolveRoute(address); }
+void InstallerSettings::SetDownloadUrl(const std::wstring& address) {
+    DownloadUrl = ResolveRoute(address);
+}
 
 InstallerSettings& Settings() {
     static InstallerSettings settings;

@@ -9,7 +9,9 @@
 #include "platform/crash_hook.h"
 #include "platform/environment.h"
 
-void HardenLibraryLoading() { platform::HardenModuleLoading(); }
+void HardenLibraryLoading() {
+    platform::HardenModuleLoading();
+}
 
 void CrashFilter() {
     // The analytics reports of a crash are made here once analytics exists.
@@ -30,7 +32,8 @@ int RunInstaller() {
     }
 
     Settings().ApplyCommandLine();
-    VQ_LOG(L"DownloadUrl=%ls DownloadType=%d", Settings().DownloadUrl.c_str(), Settings().DownloadType);
+    VQ_LOG(L"DownloadUrl=%ls DownloadType=%d", Settings().DownloadUrl.c_str(),
+           Settings().DownloadType);
 
     curl_global_cleanup();
     guard.Release();

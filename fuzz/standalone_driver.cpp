@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
     int failures = 0;
     int count = 0;
     for (int i = 1; i < argc; ++i) {
-        struct stat st{};
+        struct stat st {};
         if (stat(argv[i], &st) == 0 && S_ISDIR(st.st_mode)) {
             DIR* dir = opendir(argv[i]);
             while (dir != nullptr) {

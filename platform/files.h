@@ -14,9 +14,9 @@ std::string ErrorText(int err);
 // Full path of the running executable ("/proc/self/exe"), empty on failure.
 std::string ExecutablePath();
 
-bool PathExists(const std::string& path);      // any kind of entry, symlinks followed
-bool IsDirectory(const std::string& path);     // an existing folder
-bool IsRegularFile(const std::string& path);   // an existing plain file
+bool PathExists(const std::string& path);     // any kind of entry, symlinks followed
+bool IsDirectory(const std::string& path);    // an existing folder
+bool IsRegularFile(const std::string& path);  // an existing plain file
 
 // Creates one folder level (mode 0755). True when it was created; false with *err set
 // otherwise (EEXIST when something already stands there).
@@ -47,10 +47,10 @@ bool WriteFileAtomic(const std::string& path, const std::string& data, unsigned 
 class File {
 public:
     enum class Mode {
-        Read,          // existing file, read only
-        ReadWrite,     // existing or new file, read/write, kept as it is
-        Truncate,      // existing or new file, emptied, write only
-        Append,        // existing or new file, writes go to its end
+        Read,       // existing file, read only
+        ReadWrite,  // existing or new file, read/write, kept as it is
+        Truncate,   // existing or new file, emptied, write only
+        Append,     // existing or new file, writes go to its end
     };
 
     File() = default;
@@ -88,11 +88,11 @@ std::vector<std::string> ListDirectory(const std::string& path);
 
 // Well-known folders, each without a trailing separator. Each honours its
 // environment variable and falls back as the XDG base-directory rules say.
-std::string HomeFolder();         // $HOME, else the password database
-std::string TempFolder();         // $TMPDIR, else /tmp
-std::string DataFolder();         // $XDG_DATA_HOME, else ~/.local/share
-std::string ConfigFolder();       // $XDG_CONFIG_HOME, else ~/.config
-std::string RuntimeFolder();      // $XDG_RUNTIME_DIR, else the temporary folder
-std::string ProgramFilesFolder(); // /opt for root, else ~/.local/opt
+std::string HomeFolder();          // $HOME, else the password database
+std::string TempFolder();          // $TMPDIR, else /tmp
+std::string DataFolder();          // $XDG_DATA_HOME, else ~/.local/share
+std::string ConfigFolder();        // $XDG_CONFIG_HOME, else ~/.config
+std::string RuntimeFolder();       // $XDG_RUNTIME_DIR, else the temporary folder
+std::string ProgramFilesFolder();  // /opt for root, else ~/.local/opt
 
 }  // namespace platform

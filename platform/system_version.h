@@ -11,8 +11,8 @@ struct SystemVersion {
     uint32_t major = 0;      // kernel release, numeric form: 6.1.0 → 6, 1, 0
     uint32_t minor = 0;
     uint32_t build = 0;
-    std::string release;     // the kernel release as uname reports it
-    std::string machine;     // "x86_64", "aarch64", …
+    std::string release;  // the kernel release as uname reports it
+    std::string machine;  // "x86_64", "aarch64", …
 };
 
 SystemVersion QuerySystemVersion();

@@ -4,7 +4,9 @@
 namespace Utils {
 namespace {
 
-bool IsSeparator(wchar_t c) { return c == L' ' || c == L'\t'; }
+bool IsSeparator(wchar_t c) {
+    return c == L' ' || c == L'\t';
+}
 
 }  // namespace
 

@@ -28,7 +28,9 @@ void Pipe::Close() {
     platform::CloseFd(ReadEnd);
 }
 
-ProcessLauncher::~ProcessLauncher() { CloseAll(); }
+ProcessLauncher::~ProcessLauncher() {
+    CloseAll();
+}
 
 void ProcessLauncher::CreatePipes() {
     ErrPipe.Create();
@@ -46,7 +48,8 @@ void ProcessLauncher::Launch(const std::wstring& commandLine) {
         argv.push_back(ToNarrow(arg, kCodePageAcp));
     }
     int err = 0;
-    int pid = platform::SpawnProcess(argv, InPipe.ReadEnd, OutPipe.WriteEnd, ErrPipe.WriteEnd, {}, &err);
+    int pid =
+        platform::SpawnProcess(argv, InPipe.ReadEnd, OutPipe.WriteEnd, ErrPipe.WriteEnd, {}, &err);
     if (pid < 0) {
         throw Exception();
     }

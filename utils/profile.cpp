@@ -13,7 +13,9 @@
 namespace Utils {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
 
 std::string TrimBytes(const std::string& s) {
     size_t b = 0, e = s.size();
@@ -68,7 +70,8 @@ std::vector<Line> SplitLines(const std::string& content) {
         if (!t.empty() && t[0] == '[') {
             size_t close = t.find(']');
             line.kind = Line::Kind::Section;
-            line.name = TrimBytes(t.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+            line.name =
+                TrimBytes(t.substr(1, close == std::string::npos ? std::string::npos : close - 1));
         } else if (!t.empty() && t[0] != ';' && t[0] != '#') {
             size_t eq = t.find('=');
             if (eq != std::string::npos) {
@@ -139,7 +142,9 @@ int LeadingInt(const std::string& s) {
     return static_cast<int>(u);
 }
 
-bool HasLineBreak(const std::string& s) { return s.find_first_of("\r\n") != std::string::npos; }
+bool HasLineBreak(const std::string& s) {
+    return s.find_first_of("\r\n") != std::string::npos;
+}
 
 }  // namespace
 
@@ -160,7 +165,8 @@ std::wstring GetPrivateProfileStringW(const std::wstring& section, const std::ws
         return {};
     }
     std::optional<std::string> value =
-        Lookup(ToNarrow(section, kCodePageUtf8), ToNarrow(key, kCodePageUtf8), ToNarrow(path, kCodePageAcp));
+        Lookup(ToNarrow(section, kCodePageUtf8), ToNarrow(key, kCodePageUtf8),
+               ToNarrow(path, kCodePageAcp));
     std::wstring text = value ? ToWide(*value, kCodePageUtf8) : defaultText;
     if (text.size() > bufferChars - 1) {
         text.resize(bufferChars - 1);
@@ -186,14 +192,15 @@ bool WritePrivateProfileStringA(const std::string& section, const std::string& k
     const std::string name = TrimBytes(key);
     const std::string sect = TrimBytes(section);
     if (name.empty() || sect.empty() || HasLineBreak(section) || HasLineBreak(key) ||
-        HasLineBreak(value) || name.find('=') != std::string::npos || sect.find(']') != std::string::npos) {
+        HasLineBreak(value) || name.find('=') != std::string::npos ||
+        sect.find(']') != std::string::npos) {
         return false;
     }
     std::string content;
     unsigned mode = newFileMode;
     bool exists = platform::ReadWholeFile(path, content);
     if (exists) {
-        struct stat st{};
+        struct stat st {};
         if (stat(path.c_str(), &st) == 0) {
             mode = st.st_mode & 07777;
         }
@@ -251,9 +258,9 @@ bool WritePrivateProfileStringA(const std::string& section, const std::string& k
 bool WritePrivateProfileStringW(const std::wstring& section, const std::wstring& key,
                                 const std::wstring& value, const std::wstring& path,
                                 unsigned newFileMode) {
-    return WritePrivateProfileStringA(ToNarrow(section, kCodePageUtf8), ToNarrow(key, kCodePageUtf8),
-                                      ToNarrow(value, kCodePageUtf8), ToNarrow(path, kCodePageAcp),
-                                      newFileMode);
+    return WritePrivateProfileStringA(ToNarrow(section, kCodePageUtf8),
+                                      ToNarrow(key, kCodePageUtf8), ToNarrow(value, kCodePageUtf8),
+                                      ToNarrow(path, kCodePageAcp), newFileMode);
 }
 
 }  // namespace Utils

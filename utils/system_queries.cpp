@@ -18,7 +18,11 @@
 namespace Utils {
 
 uint32_t CheckNetwork() {
-    switch (platform::QueryConnectivity()) {
+    return NetworkStateFrom(platform::QueryConnectivity());
+}
+
+uint32_t NetworkStateFrom(platform::Connectivity connectivity) {
+    switch (connectivity) {
         case platform::Connectivity::Unavailable:
             return 0;
         case platform::Connectivity::None:
@@ -37,7 +41,8 @@ bool HardDiskManager::CheckFreeSpace(const std::wstring& folder) {
     platform::DiskSpace space;
     int err = 0;
     if (!platform::QueryDiskSpace(ToNarrow(folder, kCodePageAcp), space, &err)) {
-        VQ_LOG_NOBREAK(L"HardDiskManager::CheckFreeSpace FAIL code=%ld\r\n", static_cast<long>(err));
+        VQ_LOG_NOBREAK(L"HardDiskManager::CheckFreeSpace FAIL code=%ld\r\n",
+                       static_cast<long>(err));
         return false;
     }
     FreeBytesAvailable = space.freeBytesAvailable;
@@ -46,7 +51,9 @@ bool HardDiskManager::CheckFreeSpace(const std::wstring& folder) {
     return true;
 }
 
-bool IsUserAdmin() { return platform::IsProcessAdmin(); }
+bool IsUserAdmin() {
+    return platform::IsProcessAdmin();
+}
 
 bool IsAdminAccount(const std::wstring& userName) {
     return platform::IsAdminAccount(ToNarrow(userName, kCodePageAcp));
@@ -62,7 +69,8 @@ bool GetConsoleUser(std::wstring& userName) {
 }
 
 std::wstring GetInstallerTempFolder() {
-    std::wstring path = ToWide(platform::TempFolder(), kCodePageAcp) + L"/~ZorVaneTemp.92482B06FB471E17/";
+    std::wstring path =
+        ToWide(platform::TempFolder(), kCodePageAcp) + L"/~ZorVaneTemp.92482B06FB471E17/";
     const std::string narrow = ToNarrow(path, kCodePageAcp);
     if (platform::IsDirectory(narrow)) {
         return path;

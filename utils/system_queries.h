@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/network.h"
+
 namespace Utils {
 
 // Network state: low 16 bits connectivity flags, high 16 bits a code: 0 connected to
@@ -22,6 +24,8 @@ constexpr uint32_t kConnectivityLocalFlags = 0x20;
 // Any thread. Writes "GetConnectivity %d" or "get_IsConnectedToInternet:%d" to the
 // log when the answer is not "connected".
 uint32_t CheckNetwork();
+// The network state value for what the network monitor answered (logs as above).
+uint32_t NetworkStateFrom(platform::Connectivity connectivity);
 
 class HardDiskManager {
 public:

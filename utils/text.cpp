@@ -199,8 +199,9 @@ std::string ToNarrow(const std::wstring& text, unsigned codePage) {
         return EncodeUtf8(in);
     }
     bool ok = false;
-    std::string out = IconvConvert(charset.c_str(), "WCHAR_T", reinterpret_cast<const char*>(in.data()),
-                                   in.size() * sizeof(wchar_t), ok);
+    std::string out =
+        IconvConvert(charset.c_str(), "WCHAR_T", reinterpret_cast<const char*>(in.data()),
+                     in.size() * sizeof(wchar_t), ok);
     return ok ? out : std::string();
 }
 
@@ -220,7 +221,9 @@ std::wstring TrimRight(const std::wstring& text) {
     return text.substr(0, n);
 }
 
-std::wstring Trim(const std::wstring& text) { return TrimLeft(TrimRight(text)); }
+std::wstring Trim(const std::wstring& text) {
+    return TrimLeft(TrimRight(text));
+}
 
 bool StartsWith(const std::wstring& text, const std::wstring& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
@@ -240,7 +243,9 @@ std::wstring ReplaceAll(const std::wstring& text, const std::wstring& pattern,
     return result;
 }
 
-std::wstring ToDecimalText(uint32_t number) { return std::to_wstring(number); }
+std::wstring ToDecimalText(uint32_t number) {
+    return std::to_wstring(number);
+}
 
 std::string UrlEncode(const std::string& bytes) {
     static const char kHex[] = "0123456789ABCDEF";

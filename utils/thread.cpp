@@ -76,4 +76,3 @@ void Thread::CallBack(Thread* self) {
 }
 
 }  // namespace Utils
-

@@ -38,7 +38,7 @@ void RunReportOnce() {
 // Signal-safe: restores the default action and re-raises.
 void CrashSignalHandler(int sig) {
     RunReportOnce();
-    struct sigaction dfl{};
+    struct sigaction dfl {};
     dfl.sa_handler = SIG_DFL;
     sigemptyset(&dfl.sa_mask);
     sigaction(sig, &dfl, nullptr);
@@ -70,7 +70,7 @@ void InstallCrashHook(CrashReport report, unsigned budgetSeconds) {
     sigaltstack(&ss, nullptr);
 
     for (int sig : kSignals) {
-        struct sigaction sa{};
+        struct sigaction sa {};
         sa.sa_handler = CrashSignalHandler;
         sigemptyset(&sa.sa_mask);
         sa.sa_flags = SA_ONSTACK;

@@ -16,7 +16,7 @@ bool QueryDiskSpace(const std::string& path, DiskSpace& out, int* err) {
     }
     std::string probe = path;
     for (;;) {
-        struct statvfs vfs{};
+        struct statvfs vfs {};
         if (statvfs(probe.c_str(), &vfs) == 0) {
             out.freeBytesAvailable = static_cast<uint64_t>(vfs.f_bavail) * vfs.f_frsize;
             out.totalBytes = static_cast<uint64_t>(vfs.f_blocks) * vfs.f_frsize;

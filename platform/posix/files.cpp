@@ -51,7 +51,8 @@ bool WriteAll(int fd, const char* p, size_t left) {
 std::string TempSibling(const std::string& path) {
     static thread_local std::mt19937_64 rng{std::random_device{}()};
     char suffix[32];
-    snprintf(suffix, sizeof suffix, ".tmp%08llx", static_cast<unsigned long long>(rng() & 0xffffffffu));
+    snprintf(suffix, sizeof suffix, ".tmp%08llx",
+             static_cast<unsigned long long>(rng() & 0xffffffffu));
     return path + suffix;
 }
 
@@ -75,17 +76,17 @@ std::string ExecutablePath() {
 }
 
 bool PathExists(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return !path.empty() && stat(path.c_str(), &st) == 0;
 }
 
 bool IsDirectory(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool IsRegularFile(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
@@ -106,7 +107,7 @@ bool RemoveFile(const std::string& path, int* err) {
 }
 
 bool RemoveTree(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (lstat(path.c_str(), &st) != 0) {
         return errno == ENOENT;
     }
@@ -134,14 +135,15 @@ bool CopyFile(const std::string& from, const std::string& to, int* err) {
         SetErr(err, errno);
         return false;
     }
-    struct stat st{};
+    struct stat st {};
     if (fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
         SetErr(err, S_ISREG(st.st_mode) ? errno : EINVAL);
         close(in);
         return false;
     }
     const std::string tmp = TempSibling(to);
-    int out = open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, st.st_mode & 07777);
+    int out =
+        open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, st.st_mode & 07777);
     if (out < 0) {
         SetErr(err, errno);
         close(in);
@@ -178,7 +180,7 @@ bool CopyFile(const std::string& from, const std::string& to, int* err) {
 }
 
 bool SetExecutable(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (stat(path.c_str(), &st) != 0) {
         return false;
     }
@@ -232,9 +234,13 @@ bool WriteFileAtomic(const std::string& path, const std::string& data, unsigned 
     return false;
 }
 
-File::~File() { Close(); }
+File::~File() {
+    Close();
+}
 
-File::File(File&& other) noexcept : m_fd(other.m_fd) { other.m_fd = -1; }
+File::File(File&& other) noexcept : m_fd(other.m_fd) {
+    other.m_fd = -1;
+}
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
@@ -249,17 +255,25 @@ bool File::Open(const std::string& path, Mode mode, unsigned perms, int* err) {
     Close();
     int flags = O_CLOEXEC | O_NOFOLLOW;
     switch (mode) {
-        case Mode::Read: flags |= O_RDONLY; break;
-        case Mode::ReadWrite: flags |= O_RDWR | O_CREAT; break;
-        case Mode::Truncate: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
-        case Mode::Append: flags |= O_WRONLY | O_CREAT | O_APPEND; break;
+        case Mode::Read:
+            flags |= O_RDONLY;
+            break;
+        case Mode::ReadWrite:
+            flags |= O_RDWR | O_CREAT;
+            break;
+        case Mode::Truncate:
+            flags |= O_WRONLY | O_CREAT | O_TRUNC;
+            break;
+        case Mode::Append:
+            flags |= O_WRONLY | O_CREAT | O_APPEND;
+            break;
     }
     m_fd = open(path.c_str(), flags, perms);
     if (m_fd < 0) {
         SetErr(err, errno);
         return false;
     }
-    struct stat st{};
+    struct stat st {};
     if (fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         SetErr(err, EINVAL);
         Close();
@@ -292,22 +306,28 @@ int64_t File::Read(void* data, size_t size) {
     }
 }
 
-bool File::Seek(int64_t offset) { return m_fd >= 0 && lseek(m_fd, offset, SEEK_SET) == offset; }
+bool File::Seek(int64_t offset) {
+    return m_fd >= 0 && lseek(m_fd, offset, SEEK_SET) == offset;
+}
 
 int64_t File::Size() const {
-    struct stat st{};
+    struct stat st {};
     if (m_fd < 0 || fstat(m_fd, &st) != 0) {
         return -1;
     }
     return st.st_size;
 }
 
-bool File::Truncate(int64_t size) { return m_fd >= 0 && ftruncate(m_fd, size) == 0; }
+bool File::Truncate(int64_t size) {
+    return m_fd >= 0 && ftruncate(m_fd, size) == 0;
+}
 
-bool File::Sync() { return m_fd >= 0 && fsync(m_fd) == 0; }
+bool File::Sync() {
+    return m_fd >= 0 && fsync(m_fd) == 0;
+}
 
 int64_t FileSize(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
         return -1;
     }
@@ -343,13 +363,21 @@ std::string HomeFolder() {
     return "/";
 }
 
-std::string TempFolder() { return EnvOr("TMPDIR", "/tmp"); }
+std::string TempFolder() {
+    return EnvOr("TMPDIR", "/tmp");
+}
 
-std::string DataFolder() { return EnvOr("XDG_DATA_HOME", HomeFolder() + "/.local/share"); }
+std::string DataFolder() {
+    return EnvOr("XDG_DATA_HOME", HomeFolder() + "/.local/share");
+}
 
-std::string ConfigFolder() { return EnvOr("XDG_CONFIG_HOME", HomeFolder() + "/.config"); }
+std::string ConfigFolder() {
+    return EnvOr("XDG_CONFIG_HOME", HomeFolder() + "/.config");
+}
 
-std::string RuntimeFolder() { return EnvOr("XDG_RUNTIME_DIR", TempFolder()); }
+std::string RuntimeFolder() {
+    return EnvOr("XDG_RUNTIME_DIR", TempFolder());
+}
 
 std::string ProgramFilesFolder() {
     return geteuid() == 0 ? std::string("/opt") : HomeFolder() + "/.local/opt";

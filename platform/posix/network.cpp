@@ -14,10 +14,12 @@ Connectivity QueryConnectivity() {
         return Connectivity::None;
     }
     switch (g_network_monitor_get_connectivity(monitor)) {
-        case G_NETWORK_CONNECTIVITY_FULL: return Connectivity::Full;
+        case G_NETWORK_CONNECTIVITY_FULL:
+            return Connectivity::Full;
         case G_NETWORK_CONNECTIVITY_LOCAL:
         case G_NETWORK_CONNECTIVITY_LIMITED:
-        case G_NETWORK_CONNECTIVITY_PORTAL: return Connectivity::Limited;
+        case G_NETWORK_CONNECTIVITY_PORTAL:
+            return Connectivity::Limited;
     }
     return Connectivity::Unavailable;
 }

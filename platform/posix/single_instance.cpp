@@ -9,7 +9,9 @@
 
 namespace platform {
 
-InstanceLock::~InstanceLock() { Release(); }
+InstanceLock::~InstanceLock() {
+    Release();
+}
 
 bool InstanceLock::TryAcquire(const std::string& name) {
     if (m_fd >= 0) {

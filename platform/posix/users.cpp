@@ -38,7 +38,9 @@ std::string StateValue(const std::string& path, const std::string& key) {
 
 }  // namespace
 
-bool IsProcessAdmin() { return geteuid() == 0; }
+bool IsProcessAdmin() {
+    return geteuid() == 0;
+}
 
 bool IsAdminAccount(const std::string& name) {
     passwd pw{};
