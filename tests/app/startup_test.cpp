@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/instance_guard.h"
+#include "platform/instance_message.h"
 #include "platform/process.h"
 #include "tests/support/scratch_home.h"
 
@@ -48,6 +49,28 @@ TEST(StartupTest, SecondCopyExitsWithMinusOne) {
     EXPECT_EQ(RunInstaller(), 255);
     running.Release();
     EXPECT_NE(RunInstaller(), 255);
+}
+
+TEST(InstanceMessageTest, MessagesFromTheSameUserArriveInOrder) {
+    testsupport::ScratchHome home;
+    uint32_t message = 0;
+    EXPECT_FALSE(platform::SendInstanceMessage("D1A547DB89C0BC61_Installer_Velquin", 0x4C8));
+    platform::InstanceMessageListener listener;
+    ASSERT_TRUE(listener.Open("D1A547DB89C0BC61_Installer_Velquin"));
+    EXPECT_FALSE(listener.Receive(message));  // nothing waiting
+    ASSERT_TRUE(platform::SendInstanceMessage("D1A547DB89C0BC61_Installer_Velquin", 0x4C8));
+    ASSERT_TRUE(platform::SendInstanceMessage("D1A547DB89C0BC61_Installer_Velquin", 7));
+    ASSERT_TRUE(listener.Receive(message));
+    EXPECT_EQ(message, 0x4C8u);
+    ASSERT_TRUE(listener.Receive(message));
+    EXPECT_EQ(message, 7u);
+
+    // A second listener (after a crash left the socket file) takes the name over.
+    platform::InstanceMessageListener again;
+    ASSERT_TRUE(again.Open("D1A547DB89C0BC61_Installer_Velquin"));
+    ASSERT_TRUE(platform::SendInstanceMessage("D1A547DB89C0BC61_Installer_Velquin", 9));
+    ASSERT_TRUE(again.Receive(message));
+    EXPECT_EQ(message, 9u);
 }
 
 }  // namespace
