@@ -44,8 +44,14 @@ bool LaunchDetached(const std::vector<std::string>& argv, const std::string& wor
 // Hands an address to the desktop's default handler. True when one accepted it.
 bool OpenUri(const std::string& uri);
 
-// Base names of the executables of all processes this user may inspect
-// (from /proc/<pid>/exe, which, unlike the comm field, is not cut at 15 bytes).
-std::vector<std::string> RunningExeNames();
+struct RunningProcess {
+    int pid;
+    std::string exeName;  // base name of the executable file
+};
+
+// The processes this user may inspect, in ascending pid order, with the base names of
+// their executables (from /proc/<pid>/exe, which, unlike the comm field, is not cut
+// at 15 bytes).
+std::vector<RunningProcess> RunningProcesses();
 
 }  // namespace platform

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <thread>
@@ -218,8 +219,8 @@ bool OpenUri(const std::string& uri) {
     return ok != FALSE;
 }
 
-std::vector<std::string> RunningExeNames() {
-    std::vector<std::string> names;
+std::vector<RunningProcess> RunningProcesses() {
+    std::vector<RunningProcess> found;
     for (const std::string& entry : ListDirectory("/proc")) {
         if (entry.empty() || entry.find_first_not_of("0123456789") != std::string::npos) {
             continue;
@@ -237,9 +238,12 @@ std::vector<std::string> RunningExeNames() {
             path.resize(path.size() - deleted.size());
         }
         size_t slash = path.rfind('/');
-        names.push_back(slash == std::string::npos ? path : path.substr(slash + 1));
+        found.push_back(
+            {std::atoi(entry.c_str()), slash == std::string::npos ? path : path.substr(slash + 1)});
     }
-    return names;
+    std::sort(found.begin(), found.end(),
+              [](const RunningProcess& a, const RunningProcess& b) { return a.pid < b.pid; });
+    return found;
 }
 
 }  // namespace platform
