@@ -5,6 +5,7 @@
 
 #include "app/instance_guard.h"
 #include "app/log.h"
+#include "analytics/installer_hooks.h"
 #include "app/settings.h"
 #include "platform/crash_hook.h"
 #include "platform/environment.h"
@@ -14,7 +15,8 @@ void HardenLibraryLoading() {
 }
 
 void CrashFilter() {
-    // The analytics reports of a crash are made here once analytics exists.
+    zorvane::telemetry::ReportTask(L"崩溃退出", 0.0f, L"", {{L"AB", L"IN"}});
+    zorvane::telemetry::ReportCrash();
 }
 
 int RunInstaller() {
@@ -23,6 +25,8 @@ int RunInstaller() {
 
     if (curl_global_init(CURL_GLOBAL_ALL) != CURLE_OK) {
         Settings().IsCurlReady = false;
+        // No tracker exists yet, so the hook drops this report.
+        zorvane::telemetry::ReportTask(L"libcurl初始化失败", 0.0f, L"", {{L"AB", L"IN"}});
     }
 
     InstanceGuard guard(L"Installer_Velquin");
