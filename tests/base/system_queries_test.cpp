@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cwctype>
 
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "tests/base/log_capture.h"
 #include "tests/support/scratch_home.h"
@@ -135,6 +138,19 @@ TEST(NetworkStateTest, EachConnectivityMapsToItsCode) {
     EXPECT_EQ(Utils::NetworkStateFrom(platform::Connectivity::Full) >> 16,
               Utils::kNetworkCodeConnected);
     EXPECT_NE(Utils::NetworkStateFrom(platform::Connectivity::Full) & 0xFFFF, 0u);
+}
+
+TEST(HardeningTest, RootDropsModuleSearchVariables) {
+    for (const char* name : {"GTK_MODULES", "GTK3_MODULES", "GTK_PATH", "GIO_EXTRA_MODULES"}) {
+        setenv(name, "/home/someone/evil", 1);
+    }
+    setenv("VELQUIN_UNRELATED", "kept", 1);
+    platform::HardenModuleLoading();
+    for (const char* name : {"GTK_MODULES", "GTK3_MODULES", "GTK_PATH", "GIO_EXTRA_MODULES"}) {
+        // An ordinary user may load what they chose; root must not.
+        EXPECT_EQ(platform::GetEnv(name).empty(), geteuid() == 0) << name;
+    }
+    EXPECT_EQ(platform::GetEnv("VELQUIN_UNRELATED"), "kept");
 }
 
 }  // namespace
