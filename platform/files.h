@@ -76,6 +76,11 @@ public:
     [[nodiscard]] bool Sync();
     int Fd() const { return m_fd; }
 
+    // Appends the whole content of the file at `path` to this file (opened for
+    // writing), in the kernel where it can. False when `path` cannot be read or a write
+    // fails; a symbolic link at `path` is not followed.
+    [[nodiscard]] bool AppendFileContents(const std::string& path);
+
 private:
     int m_fd = -1;
 };

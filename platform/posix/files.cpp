@@ -326,6 +326,52 @@ bool File::Sync() {
     return m_fd >= 0 && fsync(m_fd) == 0;
 }
 
+bool File::AppendFileContents(const std::string& path) {
+    if (m_fd < 0) {
+        return false;
+    }
+    int in = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (in < 0) {
+        return false;
+    }
+    if (lseek(m_fd, 0, SEEK_END) < 0) {
+        close(in);
+        return false;
+    }
+    bool ok = true;
+    bool kernelCopy = true;
+    for (;;) {
+        ssize_t n = -1;
+        if (kernelCopy) {
+            n = copy_file_range(in, nullptr, m_fd, nullptr, size_t{1} << 30, 0);
+            if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL ||
+                          errno == EOPNOTSUPP || errno == EBADF)) {
+                kernelCopy = false;  // another file system or an old kernel: copy by hand
+                continue;
+            }
+        } else {
+            char buf[1 << 16];
+            n = read(in, buf, sizeof buf);
+            if (n > 0 && !WriteAll(m_fd, buf, static_cast<size_t>(n))) {
+                ok = false;
+                break;
+            }
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            ok = false;
+            break;
+        }
+        if (n == 0) {
+            break;
+        }
+    }
+    close(in);
+    return ok;
+}
+
 int64_t FileSize(const std::string& path) {
     struct stat st {};
     if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
