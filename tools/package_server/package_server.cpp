@@ -15,7 +15,8 @@ constexpr size_t kChunk = 16 * 1024;
 }  // namespace
 
 PackageServer::PackageServer(PackageServerOptions options)
-    : m_options(std::move(options)), m_http(std::make_unique<httplib::Server>()) {
+    : m_http(std::make_unique<httplib::Server>()) {
+    SetOptions(std::move(options));
     InstallRoutes();
 }
 
@@ -41,8 +42,7 @@ std::string PackageServer::PackagePath() const {
     if (m_options.omitMd5Segment) {
         return "/" + m_options.route + "/" + m_options.fileName;
     }
-    const std::string md5 =
-        m_options.md5Segment.empty() ? Md5Hex(m_options.body) : m_options.md5Segment;
+    const std::string md5 = m_options.md5Segment.empty() ? m_bodyMd5 : m_options.md5Segment;
     return "/" + m_options.route + "/" + md5 + "/" + m_options.fileName;
 }
 
@@ -56,14 +56,30 @@ std::string PackageServer::PackageUrl() const {
 }
 
 void PackageServer::SetOptions(PackageServerOptions options) {
+    // Bodies can be a gigabyte: they are hashed and copied once here, never per request.
+    auto body = std::make_shared<const std::string>(std::move(options.body));
+    options.body.clear();
+    std::shared_ptr<const std::string> corrupt;
+    if (options.corruptAt >= 0 && static_cast<size_t>(options.corruptAt) < body->size()) {
+        auto copy = std::make_shared<std::string>(*body);
+        (*copy)[static_cast<size_t>(options.corruptAt)] ^= 0x5A;
+        corrupt = copy;
+    }
+    const bool sameBody = m_body && *m_body == *body;
+    const std::string md5 = sameBody ? m_bodyMd5 : Md5Hex(*body);
     std::lock_guard<std::mutex> lock(m_mutex);
     m_options = std::move(options);
+    m_body = std::move(body);
+    m_bodyMd5 = md5;
+    m_corruptBody = std::move(corrupt);
     m_disconnectsDone = 0;
 }
 
 PackageServerOptions PackageServer::Options() const {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_options;
+    PackageServerOptions o = m_options;
+    o.body = *m_body;
+    return o;
 }
 
 std::vector<RequestRecord> PackageServer::Requests() const {
@@ -81,11 +97,13 @@ void PackageServer::InstallRoutes() {
     // chain and the package.
     m_http->Get(R"(/.*)", [this](const httplib::Request& req, httplib::Response& res) {
         PackageServerOptions o;
+        std::shared_ptr<const std::string> body;
         bool dropThisOne = false;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_requests.push_back({req.method, req.path, req.get_header_value("Range")});
             o = m_options;
+            body = m_corruptBody ? m_corruptBody : m_body;
         }
         const bool head = req.method == "HEAD";
         const int status = head && o.headStatus != 0 ? o.headStatus : o.status;
@@ -123,10 +141,6 @@ void PackageServer::InstallRoutes() {
                 dropThisOne = true;
                 ++m_disconnectsDone;
             }
-        }
-        auto body = std::make_shared<std::string>(o.body);
-        if (o.corruptAt >= 0 && static_cast<size_t>(o.corruptAt) < body->size()) {
-            (*body)[static_cast<size_t>(o.corruptAt)] ^= 0x5A;
         }
         auto sent = std::make_shared<int64_t>(0);
         auto provide = [this, o, body, sent, dropThisOne](size_t offset, size_t length,

@@ -78,7 +78,12 @@ private:
     void InstallRoutes();
 
     mutable std::mutex m_mutex;
-    PackageServerOptions m_options;
+    PackageServerOptions
+        m_options;  // without the body: that lives in m_body, shared by the responses
+    std::shared_ptr<const std::string> m_body;
+    std::string m_bodyMd5;
+    std::shared_ptr<const std::string>
+        m_corruptBody;  // the body with the corrupted byte, when asked for
     int m_disconnectsDone = 0;
     std::vector<RequestRecord> m_requests;
     std::unique_ptr<httplib::Server> m_http;
