@@ -1,6 +1,7 @@
 // CurlClient: probes and the resumable single-stream transfer.
 #include "download/curl_client.h"
 
+#include <algorithm>
 #include <ctime>
 #include <cwchar>
 
@@ -15,9 +16,42 @@ size_t DiscardBody(char*, size_t size, size_t count, void*) {
     return size * count;
 }
 
-size_t WriteToPartFile(char* data, size_t size, size_t count, void* file) {
+struct PartWriter {
+    platform::File* file;
+    Utils::Md5* md5;  // null when the part's earlier bytes could not be hashed
+};
+
+size_t WriteToPartFile(char* data, size_t size, size_t count, void* user) {
+    auto* w = static_cast<PartWriter*>(user);
     const size_t n = size * count;
-    return static_cast<platform::File*>(file)->Write(data, n) ? n : 0;
+    if (!w->file->Write(data, n)) {
+        return 0;
+    }
+    if (w->md5 != nullptr) {
+        w->md5->Update(data, n);
+    }
+    return n;
+}
+
+// Hashes what a partial file already holds, before the transfer appends to it.
+bool HashExisting(const std::string& path, int64_t size, Utils::Md5& md5) {
+    platform::File in;
+    if (!in.Open(path, platform::File::Mode::Read)) {
+        return false;
+    }
+    std::string buf(1 << 20, '\0');
+    int64_t left = size;
+    while (left > 0) {
+        const int64_t n =
+            in.Read(buf.data(),
+                    static_cast<size_t>(std::min<int64_t>(left, static_cast<int64_t>(buf.size()))));
+        if (n <= 0) {
+            return false;
+        }
+        md5.Update(buf.data(), static_cast<size_t>(n));
+        left -= n;
+    }
+    return true;
 }
 
 std::wstring CurlText(CURLcode code) {
@@ -156,6 +190,7 @@ double CurlClient::GetDownloadFileLength_Str(const std::string& address) {
 
 int CurlClient::Start() {
     VQ_LOG(L"start download");
+    m_contentMd5.clear();
     const std::string partPath = Narrow(savePath + L".part");
     const std::string targetPath = Narrow(savePath);
     const std::string address = CurlUrlBytes(url);
@@ -206,13 +241,16 @@ int CurlClient::Start() {
     curl_easy_setopt(handle, CURLOPT_TCP_KEEPIDLE, 10L);
     curl_easy_setopt(handle, CURLOPT_TCP_KEEPINTVL, 10L);
     curl_easy_setopt(handle, CURLOPT_TIMEOUT, 0L);
+    resumeFrom = part.Size();
+    Utils::Md5 md5;
+    const bool hashing = resumeFrom <= 0 || HashExisting(partPath, resumeFrom, md5);
+    PartWriter writer{&part, hashing ? &md5 : nullptr};
     rc |= curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, WriteToPartFile);
-    rc |= curl_easy_setopt(handle, CURLOPT_WRITEDATA, &part);
+    rc |= curl_easy_setopt(handle, CURLOPT_WRITEDATA, &writer);
     rc |= curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
     rc |= curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, ProgressCallback);
     rc |= curl_easy_setopt(handle, CURLOPT_XFERINFODATA, this);
     rc |= curl_easy_setopt(handle, CURLOPT_FAILONERROR, 1L);
-    resumeFrom = part.Size();
     if (resumeFrom > 0) {
         rc |= curl_easy_setopt(handle, CURLOPT_RESUME_FROM_LARGE,
                                static_cast<curl_off_t>(resumeFrom));
@@ -227,14 +265,15 @@ int CurlClient::Start() {
     VQ_LOG(L"error:%d:%ls", result, CurlText(static_cast<CURLcode>(result)).c_str());
     curl_easy_cleanup(handle);
     curl_slist_free_all(headers);
-    const bool flushed = part.Sync();
     part.Close();
 
     if (result == CURLE_OK) {
         // A file that cannot be put in place is no download: report it, keep the part.
         platform::RemoveFile(targetPath);
-        if (!flushed || !platform::RenameFile(partPath, targetPath)) {
+        if (!platform::RenameFile(partPath, targetPath)) {
             result = kRenameFailed;
+        } else if (hashing) {
+            m_contentMd5 = md5.FinishHex();
         }
     }
     VQ_LOG(L"end download");

@@ -8,7 +8,10 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "utils/md5.h"
 
 // Progress sink: (owner, bytes per second, always 0.0, percentage 0–100).
 using CurlProgressSink = void (*)(void* owner, double speed, double unused, double percent);
@@ -41,6 +44,9 @@ public:
     const std::string& RealUrl() const { return realUrl; }
     double FileLength() const { return fileLength; }
     const std::wstring& ErrorText() const { return errorText; }
+    // MD5 of the file the last successful Start put in place, computed while the bytes
+    // arrived (so the package is not read back a second time); empty when unknown.
+    const std::string& ContentMd5() const { return m_contentMd5; }
 
     // Probes. Each makes its own handle.
     // A body-less request that follows redirects; the handle is returned even when the
@@ -73,6 +79,7 @@ private:
     std::wstring errorText;
     std::string realUrl;
     CURL* m_transfer = nullptr;  // the handle of the running transfer, for the speed
+    std::string m_contentMd5;
 };
 
 // The 8-bit form of an address for libcurl: UTF-8, or the system code page for

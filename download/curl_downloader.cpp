@@ -82,7 +82,10 @@ void CCurlDownloader::RunOnce() {
 
     const std::string expected = Utils::UrlParentSegment(client.RealUrl());
     if (expected.size() == 32) {
-        const std::string actual = Utils::FileMd5(Utils::ToNarrow(savePath, Utils::kCodePageAcp));
+        std::string actual = client.ContentMd5();
+        if (actual.empty()) {
+            actual = Utils::FileMd5(Utils::ToNarrow(savePath, Utils::kCodePageAcp));
+        }
         if (actual.size() == 32 && actual != expected) {
             Notify(DL_CODE_REPORT, 0.0, L"curl文件md5校验失败");
             if (retryUsed) {

@@ -1,8 +1,6 @@
 // System queries on top of platform/.
 #include "utils/system_queries.h"
 
-#include <openssl/evp.h>
-
 #include <cerrno>
 #include <cstdio>
 
@@ -13,6 +11,7 @@
 #include "platform/guid.h"
 #include "platform/network.h"
 #include "platform/users.h"
+#include "utils/md5.h"
 #include "utils/text.h"
 
 namespace Utils {
@@ -118,40 +117,21 @@ std::string FileMd5(const std::string& path) {
     if (!file.Open(path, platform::File::Mode::Read)) {
         return {};
     }
-    EVP_MD_CTX* ctx = EVP_MD_CTX_new();
-    if (ctx == nullptr || EVP_DigestInit_ex(ctx, EVP_md5(), nullptr) != 1) {
-        EVP_MD_CTX_free(ctx);
-        return {};
-    }
     // Large reads: the package is hashed right after it arrives, often a gigabyte.
     static constexpr size_t kChunk = 1 << 20;
     std::string buf(kChunk, '\0');
-    bool ok = true;
+    Md5 md5;
     for (;;) {
         int64_t n = file.Read(buf.data(), buf.size());
         if (n < 0) {
-            ok = false;
-            break;
+            return {};
         }
         if (n == 0) {
             break;
         }
-        EVP_DigestUpdate(ctx, buf.data(), static_cast<size_t>(n));
+        md5.Update(buf.data(), static_cast<size_t>(n));
     }
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int len = 0;
-    ok = EVP_DigestFinal_ex(ctx, digest, &len) == 1 && ok;
-    EVP_MD_CTX_free(ctx);
-    if (!ok) {
-        return {};
-    }
-    std::string hex;
-    char two[3];
-    for (unsigned int i = 0; i < len; ++i) {
-        snprintf(two, sizeof two, "%02x", digest[i]);
-        hex += two;
-    }
-    return hex;
+    return md5.FinishHex();
 }
 
 void Stopwatch::StartNow() {

@@ -85,6 +85,7 @@ TEST_F(CurlClientTest, ExistingPartFileIsResumedAndCountsTowardsProgress) {
     CurlClient client(W(server->DefaultUrl()), W(target), &log, Sink);
     ASSERT_EQ(client.Start(), 0);
     EXPECT_EQ(Content(target), body);
+    EXPECT_EQ(client.ContentMd5(), PackageServer::Md5Hex(body));  // the kept bytes are hashed too
     bool sawRange = false;
     for (const auto& r : server->Requests()) {
         sawRange |= r.method == "GET" && r.range == "bytes=2000000-";
