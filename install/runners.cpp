@@ -215,6 +215,7 @@ void CInstallRunner::Routine(void* selfPtr) {
     process.InPipe.Close();
     std::thread drain = DrainInBackground(process.ErrPipe.ReadEnd);
     StatusStreamParser parser(StatusStreamParser::Kind::Package);
+    parser.StopAtDecision(true);
     // The whole stream is read before the run counts as undecided: a package that
     // writes its verdict and exits at once is still heard.
     Follow(process.OutPipe.ReadEnd, parser, self->callback, /*stopInterpretingWhenDecided=*/true);

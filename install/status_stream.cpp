@@ -85,6 +85,9 @@ void StatusStreamParser::Finish(std::vector<StreamNotification>& out) {
 }
 
 void StatusStreamParser::ParseLine(const std::string& bytes, std::vector<StreamNotification>& out) {
+    if (m_decided && m_stopAtDecision) {
+        return;
+    }
     // Decoding stops at a zero byte, as it always has for this stream.
     const std::wstring line = Utils::ToWide(bytes, static_cast<unsigned>(m_codePage));
     if (m_kind == Kind::Uninstaller) {

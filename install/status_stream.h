@@ -55,6 +55,9 @@ public:
 
     // A decisive line (a state, an error) was seen.
     bool Decided() const { return m_decided; }
+    // Lines after the decisive one are ignored (the package's stream: its verdict is
+    // final, whatever else the same read brought). The uninstaller's stream goes on.
+    void StopAtDecision(bool stop) { m_stopAtDecision = stop; }
     int CodePage() const { return m_codePage; }
     // The version from "InstallVersion=a.b.c" (package streams), zeros until seen.
     int InstallVersion[3] = {0, 0, 0};
@@ -68,5 +71,6 @@ private:
     std::string m_pending;  // bytes of a line not yet ended
     int m_codePage = 0;
     bool m_decided = false;
+    bool m_stopAtDecision = false;
     double m_progress = 0.0;  // the value of the last "Progress=" line
 };

@@ -97,6 +97,14 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{" State=Success", 0, 0, L"", false},  // keys start the line
         LineCase{"state=Success", 0, 0, L"", false}, LineCase{"Progress=abc", 0, 0, L"", false}));
 
+TEST(StatusStreamTest, PackageVerdictEndsInterpretationWithinTheSameRead) {
+    StatusStreamParser p(Kind::Package);
+    p.StopAtDecision(true);
+    auto out = Parse(Kind::Package, {"State=Success\nState=Fail\nProgress=99\n"}, &p);
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].code, IST_CODE_SUCCESS);
+}
+
 TEST(StatusStreamTest, InstallVersionIsKeptNotReported) {
     StatusStreamParser p(Kind::Package);
     EXPECT_TRUE(Parse(Kind::Package, {"InstallVersion=1.7.9\n"}, &p).empty());
