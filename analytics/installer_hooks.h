@@ -16,7 +16,8 @@ using AbMap = std::map<std::wstring, std::wstring>;
 
 void InitAnalytics();
 void ShutdownAnalytics();
-void ReportTask(const std::wstring& taskName, float elapsedSeconds, const std::wstring& reason, AbMap ab);
+void ReportTask(const std::wstring& taskName, float elapsedSeconds, const std::wstring& reason,
+                AbMap ab);
 void ReportClick(const std::wstring& buttonName, AbMap ab);
 void ReportView(AbMap ab);
 void ReportCrash();

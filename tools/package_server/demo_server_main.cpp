@@ -1,5 +1,6 @@
 // velquin-demo-server: serves a package file at the default path "/software/222",
-// redirecting to /download_silent/<md5>/<file name>, on a loopback port it prints.
+// redirecting to /download_silent/<md5>/<file name>, on a loopback port it prints,
+// and collects analytics at /sa on the same port, printing every record.
 //
 //   velquin-demo-server PACKAGE [--port=N] [--rate=BYTES_PER_SECOND]
 //                       [--disconnect-after=N [--disconnect-times=K]] [--corrupt-at=N]
@@ -14,6 +15,7 @@
 #include <iterator>
 #include <string>
 
+#include "tools/collector/collector.h"
 #include "tools/package_server/package_server.h"
 
 namespace {
@@ -81,11 +83,16 @@ int main(int argc, char** argv) {
         }
     }
     velquin_tools::PackageServer server(options);
+    // The same port collects analytics at /sa and prints each record it receives.
+    velquin_tools::Collector collector;
+    collector.SetEcho(true);
+    collector.Mount(server.Http(), "/sa");
     if (!server.Start(port)) {
         std::fprintf(stderr, "cannot listen on 127.0.0.1:%d\n", port);
         return 1;
     }
     std::printf("%s\n", server.DefaultUrl().c_str());
+    std::printf("analytics: http://127.0.0.1:%d/sa\n", server.Port());
     std::fflush(stdout);
     signal(SIGINT, OnSignal);
     signal(SIGTERM, OnSignal);
