@@ -208,6 +208,46 @@ TEST_F(MtCurlDownloaderTest, ProbeFailuresEndAtOnceWithoutRetry) {
     }
 }
 
+TEST_F(MtCurlDownloaderTest, StalledRangeIsAbandonedAfterFiveSilentSecondsAndRetried) {
+    Change([](PackageServerOptions& o) {
+        o.stallAfter = 100000;
+        o.stallTimes = 1;
+    });
+    auto d = Make(server->DefaultUrl());
+    d->Start();
+    ASSERT_TRUE(recorder.WaitForFinal());
+    EXPECT_EQ(recorder.Codes().back(), DL_CODE_SUCCESS);
+    const auto ranges = GetRanges();
+    ASSERT_EQ(ranges.size(), 2u);
+    EXPECT_EQ(ranges[1], "bytes=100000-" + std::to_string(server->Options().body.size() - 1));
+    EXPECT_EQ(Content(), server->Options().body);
+}
+
+struct LengthCase {
+    size_t length;
+    int finalCode;
+};
+
+void PrintTo(const LengthCase& c, std::ostream* os) {
+    *os << c.length;
+}
+
+class MtLengthTest : public MtCurlDownloaderTest,
+                     public ::testing::WithParamInterface<LengthCase> {};
+
+TEST_P(MtLengthTest, FilesBelow256BytesAreRefusedByTheProbe) {
+    Change(
+        [](PackageServerOptions& o) { o.body = testsupport::PackageBytes(GetParam().length, 4); });
+    auto d = Make(server->DefaultUrl());
+    d->Start();
+    ASSERT_TRUE(recorder.WaitForFinal());
+    EXPECT_EQ(recorder.Codes().back(), GetParam().finalCode);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, MtLengthTest,
+                         ::testing::Values(LengthCase{255, DL_CODE_FAIL},
+                                           LengthCase{256, DL_CODE_SUCCESS}));
+
 TEST_F(MtCurlDownloaderTest, NoCurlMeansNoRequest) {
     Settings().IsCurlReady = false;
     auto d = Make(server->DefaultUrl());

@@ -73,6 +73,7 @@ void PackageServer::SetOptions(PackageServerOptions options) {
     m_bodyMd5 = md5;
     m_corruptBody = std::move(corrupt);
     m_disconnectsDone = 0;
+    m_stallsDone = 0;
 }
 
 PackageServerOptions PackageServer::Options() const {
@@ -99,6 +100,7 @@ void PackageServer::InstallRoutes() {
         PackageServerOptions o;
         std::shared_ptr<const std::string> body;
         bool dropThisOne = false;
+        bool stallThisOne = false;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_requests.push_back({req.method, req.path, req.get_header_value("Range")});
@@ -141,10 +143,14 @@ void PackageServer::InstallRoutes() {
                 dropThisOne = true;
                 ++m_disconnectsDone;
             }
+            if (o.stallAfter >= 0 && (o.stallTimes < 0 || m_stallsDone < o.stallTimes)) {
+                stallThisOne = true;
+                ++m_stallsDone;
+            }
         }
         auto sent = std::make_shared<int64_t>(0);
-        auto provide = [this, o, body, sent, dropThisOne](size_t offset, size_t length,
-                                                          httplib::DataSink& sink) -> bool {
+        auto provide = [this, o, body, sent, dropThisOne, stallThisOne](
+                           size_t offset, size_t length, httplib::DataSink& sink) -> bool {
             const size_t n = std::min(length, kChunk);
             size_t allowed = n;
             if (dropThisOne && *sent + static_cast<int64_t>(n) > o.disconnectAfter) {
@@ -154,7 +160,7 @@ void PackageServer::InstallRoutes() {
                 }
                 return false;  // the connection drops mid-body
             }
-            if (o.stallAfter >= 0 && *sent + static_cast<int64_t>(n) > o.stallAfter) {
+            if (stallThisOne && *sent + static_cast<int64_t>(n) > o.stallAfter) {
                 allowed = static_cast<size_t>(o.stallAfter - *sent);
                 if (allowed > 0) {
                     sink.write(body->data() + offset, allowed);

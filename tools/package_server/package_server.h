@@ -35,7 +35,8 @@ struct PackageServerOptions {
     bool noContentLength = false;  // chunked answers, HEAD without a length
     int status = 200;              // answer every request with this status
     int headStatus = 0;            // status of HEAD requests only (0 = as GET)
-    int64_t stallAfter = -1;       // stop sending (without closing) after this many bytes
+    int64_t stallAfter = -1;       // stop sending (without closing) after this many bytes …
+    int stallTimes = -1;           // … this many times (-1 = every time)
 };
 
 struct RequestRecord {
@@ -85,6 +86,7 @@ private:
     std::shared_ptr<const std::string>
         m_corruptBody;  // the body with the corrupted byte, when asked for
     int m_disconnectsDone = 0;
+    int m_stallsDone = 0;
     std::vector<RequestRecord> m_requests;
     std::unique_ptr<httplib::Server> m_http;
     std::thread m_thread;
