@@ -2,10 +2,12 @@
 #include "analytics/tracker.h"
 
 #include <chrono>
+#include <cstdio>
 #include <iostream>
 #include <thread>
 
 #include "analytics/sdk/sdk.h"
+#include "analytics/user_tracker.h"
 #include "platform/files.h"
 #include "utils/text.h"
 
@@ -31,6 +33,68 @@ void PutIfNotEmpty(analytics_sdk::PropertiesNode& p, const std::string& key,
 }
 
 }  // namespace
+
+namespace {
+
+template <typename E, size_t N>
+std::string EnumText(E value, const char* const (&texts)[N], int first, const std::string& prefix,
+                     const char* function) {
+    const int n = static_cast<int>(value);
+    if (n < first || n >= first + static_cast<int>(N)) {
+        throw ZvException(prefix + std::to_string(n) + "]!", function);
+    }
+    return texts[n - first];
+}
+
+}  // namespace
+
+std::string ToString(ZvUserType value) {
+    static const char* const kTexts[] = {"unknown", "mobilephone",   "email",  "weixin",
+                                         "qq",      "deviceid",      "baidu",  "huawei",
+                                         "apple",   "zorvaneuserid", "google", "facebook"};
+    return EnumText(value, kTexts, 0, "Unknown user type [", "userType");
+}
+
+std::string ToString(ZvIoType value) {
+    if (value == ZvIoType::Input) {
+        return "Input";
+    }
+    if (value == ZvIoType::Output) {
+        return "Output";
+    }
+    throw ZvException("the io type is invalid", "toString");
+}
+
+std::string ToString(ZvCurrency value) {
+    static const char* const kTexts[] = {"CNY", "USD", "EUR", "HKD", "TWD", "MOP",
+                                         "SGD", "JPY", "KRW", "INR", "GBP"};
+    return EnumText(value, kTexts, 0, "Unknown currency [", "toString");
+}
+
+std::string ToString(ZvPaidPlatform value) {
+    static const char* const kTexts[] = {"Alipay", "WeChatPay",    "PayPal",    "Tenpay",
+                                         "CIECC",  "GooglePay",    "HuaweiPay", "AppleIAP",
+                                         "Paddle", "ChinaUnionPay"};
+    return EnumText(value, kTexts, 0, "Unknown paid platform [", "toString");
+}
+
+std::string ToString(ZvIapType value) {
+    static const char* const kTexts[] = {"Consumable", "NonConsumable", "AutoRenewable",
+                                         "NonRenewable"};
+    return EnumText(value, kTexts, 1, "Unknown zvIapType [", "toString");
+}
+
+std::string ToString(ZvUpdateOp value) {
+    static const char* const kTexts[] = {"UpdateCheck", "DownloadStart", "DownloadEnd",
+                                         "UpgrateStart", "UpgrateEnd"};
+    return EnumText(value, kTexts, 0, "Unknown ZvUpdateOp [", "toString");
+}
+
+std::string ToString(ZvUpdateResult value) {
+    static const char* const kTexts[] = {"Success", "Cancelled", "Timeout",
+                                         "Fail",    "Latest",    "Updateable"};
+    return EnumText(value, kTexts, 0, "Unknown ZvUpdateResult [", "toString");
+}
 
 std::string ToString(ZvResult value) {
     switch (value) {
@@ -225,6 +289,308 @@ void ZvTrackerImpl::FlushDeferred(int weight) {
     m_pendingCount += weight;
 }
 
+void ZvTrackerImpl::Queue(const char* event, analytics_sdk::PropertiesNode& p, ZvEventType type,
+                          const ZvContextProperties& context, bool firstTime) {
+    if (firstTime) {
+        p.PutBool("$is_first_time", true);
+    }
+    context.AddTo(type, p);
+    analytics_sdk::Sdk::TrackEvent(event, p);
+}
+
+void ZvTrackerImpl::trackActivity(const ZvContextProperties& context) {
+    // The activity's own properties win over its context properties.
+    analytics_sdk::PropertiesNode p;
+    context.AddTo(ZvEventType::Activity, p);
+    PutIfNotEmpty(p, "zv_app_store", m_options.appStore);
+    PutIfNotEmpty(p, "zv_app_id", m_options.appName);
+    PutIfNotEmpty(p, "$app_id", m_options.appName);
+    PutIfNotEmpty(p, "$app_version", m_options.appVersion);
+    p.PutString("$ios_install_source", "pwnmqbm_yo=715##okdh=3953##kzt=576");
+    PutIfNotEmpty(p, "$user_agent", BuildUserAgent());
+    std::string os, osVersion;
+    GetAnalyticsOsVersion(os, osVersion);
+    p.PutString("$os", os);
+    p.PutString("$os_version", osVersion);
+    p.PutBool("$is_first_time", true);
+    analytics_sdk::Sdk::TrackWithInstallSource("ZvEventActivity", p);
+    NativeUserTracker::ActivityBundle(m_options.appStore, m_options.appName, m_options.appVersion);
+    m_pendingCount += 1;
+    FlushImmediately();
+}
+
+void ZvTrackerImpl::trackLaunch(const ZvContextProperties& context) {
+    analytics_sdk::PropertiesNode p;
+    context.AddTo(ZvEventType::PaLaunchPal, p);
+    analytics_sdk::Sdk::TrackEvent("ZvEventLaunch", p);
+    if (!m_identity.UserId.empty()) {
+        NativeUserTracker::VisitTimes(NowMilliseconds());
+        m_pendingCount += 1;
+    }
+    FlushImmediately();
+}
+
+void ZvTrackerImpl::trackLogin(const ZvUserInfo& info, bool success, const std::string& reason,
+                               const ZvContextProperties& context) {
+    analytics_sdk::PropertiesNode p;
+    const std::string userId = ToUtf8Text(info.userId);
+    if (!userId.empty()) {
+        p.PutString("zv_user_id", userId);
+        p.PutString("zv_login_id", userId);
+    }
+    p.PutString("zv_type", ToString(info.userType));
+    p.PutString("zv_result", success ? "Success" : "Fail");
+    PutIfNotEmpty(p, "zv_reason", ToUtf8Text(reason));
+    if (userId.empty()) {
+        context.AddTo(ZvEventType::Login, p);
+        analytics_sdk::Sdk::TrackEvent("ZvEventLogin", p);
+        FlushImmediately();
+        return;
+    }
+    Queue("ZvEventLogin", p, ZvEventType::Login, context, /*firstTime=*/true);
+    m_identity.UserVipLevel = info.vipLevel;
+    if (!m_identity.IsLogined || m_identity.UserId.empty()) {
+        analytics_sdk::Sdk::TrackSignUp(userId);
+        m_identity.IsLogined = true;
+        m_identity.UserId = userId;
+        m_identity.DistinctId = userId;
+        analytics_sdk::PropertiesNode common;
+        common.PutString("zv_user_id", userId);
+        analytics_sdk::Sdk::AddCommonProperties(common);
+    }
+    SaveIdentity(m_identityFile, m_identity);
+    NativeUserTracker::LoginBundle(info);
+    m_pendingCount += 1;
+    FlushImmediately();
+}
+
+void ZvTrackerImpl::trackCashier(const ZvEventCashier& event, const ZvContextProperties& context) {
+    if (event.zv_cashier_name.empty()) {
+        throw ZvException("zvEventCashier.zv_cashier_name is empty", "trackCashier", __FILE__,
+                          __LINE__);
+    }
+    analytics_sdk::PropertiesNode p;
+    PutIfNotEmpty(p, "zv_cashier_name", ToUtf8Text(event.zv_cashier_name));
+    PutIfNotEmpty(p, "zv_cashier_title", ToUtf8Text(event.cashierTitle));
+    PutIfNotEmpty(p, "zv_subitem", ToUtf8Text(event.subitem));
+    Queue("ZvEventCashier", p, ZvEventType::Cashier, context, true);
+    FlushDeferred(2);
+}
+
+void ZvTrackerImpl::trackShare(const ZvEventShare& event, const ZvContextProperties& context) {
+    const std::string result = event.result ? ToString(*event.result) : std::string();
+    analytics_sdk::PropertiesNode p;
+    PutIfNotEmpty(p, "zv_aname", ToUtf8Text(event.aname));
+    PutIfNotEmpty(p, "zv_channel", ToUtf8Text(event.channel));
+    PutIfNotEmpty(p, "zv_position", ToUtf8Text(event.position));
+    PutIfNotEmpty(p, "zv_shared_name", ToUtf8Text(event.sharedName));
+    PutIfNotEmpty(p, "zv_result", result);
+    Queue("ZvEventShare", p, ZvEventType::Share, context, true);
+    FlushDeferred(2);
+}
+
+void ZvTrackerImpl::trackFile(const ZvEventFile& event, const ZvContextProperties& context) {
+    if (event.aname.empty()) {
+        throw ZvException("zvEventFile.aname is empty", "trackFile", __FILE__, __LINE__);
+    }
+    const std::string io = event.io ? ToString(*event.io) : std::string();
+    analytics_sdk::PropertiesNode p;
+    PutIfNotEmpty(p, "zv_aname", ToUtf8Text(event.aname));
+    PutIfNotEmpty(p, "zv_io", io);
+    if (event.result && static_cast<int>(*event.result) >= 0 &&
+        static_cast<int>(*event.result) <= 2) {
+        p.PutString("zv_result", ToString(*event.result));
+    }
+    PutIfNotEmpty(p, "zv_name", ToUtf8Text(event.name));
+    PutIfNotEmpty(p, "zv_ext", ToUtf8Text(event.ext));
+    if (event.size && *event.size > 0.0f) {
+        p.PutNumber("zv_size", static_cast<double>(*event.size));
+    }
+    if (event.duration) {
+        p.PutInt("zv_duration", *event.duration);
+    }
+    if (event.fps) {
+        p.PutNumber("zv_fps", static_cast<double>(*event.fps));
+    }
+    if (event.bps) {
+        p.PutNumber("zv_bps", static_cast<double>(*event.bps));
+    }
+    if (event.width) {
+        p.PutInt("zv_width", *event.width);
+    }
+    if (event.height) {
+        p.PutInt("zv_height", *event.height);
+    }
+    if (event.depth) {
+        p.PutInt("zv_depth", *event.depth);
+    }
+    Queue("ZvEventFile", p, ZvEventType::File, context, true);
+    FlushDeferred(2);
+}
+
+void ZvTrackerImpl::trackOrder(const ZvEventOrder& event, const ZvContextProperties& context) {
+    if (event.zvSuitId.empty()) {
+        throw ZvException("zvEventOrder.zvSuitId is empty", "trackOrder", __FILE__, __LINE__);
+    }
+    if (!event.zvCurrency) {
+        throw ZvException("zvEventOrder.zvCurrency is nullptr", "trackOrder", __FILE__, __LINE__);
+    }
+    if (!(event.originalAmount > 0.0f) || !(event.paidAmount > 0.0f)) {
+        throw ZvException("zvEventOrder.originalAmount is less than zero", "trackOrder", __FILE__,
+                          __LINE__);
+    }
+    analytics_sdk::PropertiesNode p;
+    p.PutString("zv_suit_id", ToUtf8Text(event.zvSuitId));
+    p.PutString("zv_currency", ToString(*event.zvCurrency));
+    p.PutNumber("zv_paid_amount", static_cast<double>(event.paidAmount));
+    p.PutNumber("zv_original_amount", static_cast<double>(event.originalAmount));
+    PutIfNotEmpty(p, "zv_order_id", ToUtf8Text(event.orderId));
+    PutIfNotEmpty(p, "zv_subitem", ToUtf8Text(event.subitem));
+    PutIfNotEmpty(p, "zv_sku", ToUtf8Text(event.sku));
+    if (event.campaignCode) {
+        p.PutInt("zv_campaign_code", *event.campaignCode);
+    }
+    PutIfNotEmpty(p, "zv_voucher_id", ToUtf8Text(event.voucherId));
+    if (event.curOriginalAmount > 0.0f) {
+        p.PutNumber("zv_cur_original_amount", static_cast<double>(event.curOriginalAmount));
+    }
+    if (event.curPaidAmount > 0.0f) {
+        p.PutNumber("zv_cur_paid_amount", static_cast<double>(event.curPaidAmount));
+    }
+    PutIfNotEmpty(p, "zv_cashier_name", ToUtf8Text(event.cashierName));
+    PutIfNotEmpty(p, "zv_cashier_title", ToUtf8Text(event.cashierTitle));
+    Queue("ZvEventOrder", p, ZvEventType::Order, context, true);
+    FlushDeferred(2);
+}
+
+void ZvTrackerImpl::trackPayment(const ZvEventPayment& event, const ZvContextProperties& context) {
+    auto refuse = [](const std::string& message) {
+        throw ZvException(message, "trackPayment", __FILE__, __LINE__);
+    };
+    if (event.zvOrderId.empty()) {
+        refuse("zvEventPayment.zvOrderId is empty");
+    }
+    char amount[64];
+    if (event.paidAmount < 0.0f) {
+        snprintf(amount, sizeof amount, "%f", static_cast<double>(event.paidAmount));
+        refuse(std::string("paidAmount = ") + amount + " is invalid");
+    }
+    if (event.originalAmount < 0.0f) {
+        snprintf(amount, sizeof amount, "%f", static_cast<double>(event.originalAmount));
+        refuse(std::string("originalAmount = ") + amount + " is invalid");
+    }
+    if (!event.result || (*event.result != ZvResult::Success && *event.result != ZvResult::Fail)) {
+        refuse("zvEventPayment.result is invalid");
+    }
+    // Read without a check before; an absent one is refused here instead.
+    if (!event.currency) {
+        refuse("zvEventPayment.currency is nullptr");
+    }
+    if (!event.paidPlatform) {
+        refuse("zvEventPayment.paidPlatform is nullptr");
+    }
+    analytics_sdk::PropertiesNode p;
+    p.PutString("zv_order_id", ToUtf8Text(event.zvOrderId));
+    p.PutString("zv_paid_platform", ToString(*event.paidPlatform));
+    p.PutString("zv_currency", ToString(*event.currency));
+    p.PutNumber("zv_paid_amount", static_cast<double>(event.paidAmount));
+    p.PutNumber("zv_original_amount", static_cast<double>(event.originalAmount));
+    p.PutString("zv_result", ToString(*event.result));
+    PutIfNotEmpty(p, "zv_suit_id", ToUtf8Text(event.suitId));
+    if (event.iapType) {
+        p.PutString("zv_iap_type", ToString(*event.iapType));
+    }
+    PutIfNotEmpty(p, "zv_subitem", ToUtf8Text(event.subitem));
+    PutIfNotEmpty(p, "zv_sku", ToUtf8Text(event.sku));
+    PutIfNotEmpty(p, "zv_voucher_id", ToUtf8Text(event.voucherId));
+    PutIfNotEmpty(p, "zv_used_voucher_id", ToUtf8Text(event.usedVoucherId));
+    if (event.campaignCode) {
+        p.PutInt("zv_campaign_code", *event.campaignCode);
+    }
+    if (event.curOriginalAmount > 0.0f) {
+        p.PutNumber("zv_cur_original_amount", static_cast<double>(event.curOriginalAmount));
+    }
+    if (event.curPaidAmount > 0.0f) {
+        p.PutNumber("zv_cur_paid_amount", static_cast<double>(event.curPaidAmount));
+    }
+    PutIfNotEmpty(p, "zv_cashier_name", ToUtf8Text(event.cashierName));
+    PutIfNotEmpty(p, "zv_cashier_title", ToUtf8Text(event.cashierTitle));
+    Queue("ZvEventPayment", p, ZvEventType::Payment, context, true);
+    NativeUserTracker::PaymentBundle(event.paidAmount);
+    m_pendingCount += 1;
+    if (*event.result == ZvResult::Success) {
+        m_identity.UserVipLevel = 1;
+        SaveIdentity(m_identityFile, m_identity);
+    }
+    FlushImmediately();
+}
+
+void ZvTrackerImpl::trackUninstall(const std::string& reason, const ZvContextProperties& context) {
+    analytics_sdk::PropertiesNode p;
+    PutIfNotEmpty(p, "zv_uninstall_reason", ToUtf8Text(reason));
+    Queue("ZvEventUninstall", p, ZvEventType::Uninstall, context, false);
+    FlushImmediately();
+}
+
+void ZvTrackerImpl::trackUpdate(const ZvEventUpdate& event, const ZvContextProperties& context) {
+    analytics_sdk::PropertiesNode p;
+    p.PutString("zv_update_op", ToString(event.op));
+    switch (event.op) {
+        case ZvUpdateOp::UpdateCheck:
+            p.PutString("zv_update_result", event.result ? ToString(*event.result) : std::string());
+            break;
+        case ZvUpdateOp::DownloadEnd:
+        case ZvUpdateOp::UpgrateEnd:
+            if (!event.result) {
+                throw ZvException("Unknown updateResultInfo info", "trackUpdate", __FILE__,
+                                  __LINE__);
+            }
+            if (!event.elapsed) {
+                throw ZvException("invalid elapsed info", "trackUpdate", __FILE__, __LINE__);
+            }
+            p.PutString("zv_update_result", ToString(*event.result));
+            if (event.op == ZvUpdateOp::UpgrateEnd) {
+                p.PutBool("$is_first_time", true);
+            }
+            p.PutNumber("zv_elapsed", static_cast<double>(*event.elapsed));
+            break;
+        default:
+            break;
+    }
+    Queue("ZvEventUpdate", p, ZvEventType::Update, context, false);
+    FlushImmediately();
+}
+
+void ZvTrackerImpl::trackAppOpenNotification(const ZvEventAppOpenNotification* event,
+                                             const ZvContextProperties& context) {
+    auto refuse = [](const char* message) {
+        throw ZvException(message, "trackAppOpenNotification", __FILE__, __LINE__);
+    };
+    if (event == nullptr) {
+        refuse("&appOpenNotification is nullptr");
+    }
+    if (event->planID.empty()) {
+        refuse("planID is emptry");
+    }
+    if (event->planType.empty()) {
+        refuse("planType is emptry");
+    }
+    if (event->msgTitle.empty()) {
+        refuse("msgTitle is emptry");
+    }
+    analytics_sdk::PropertiesNode p;
+    p.PutString("$sf_msg_title", ToUtf8Text(event->msgTitle));
+    p.PutString("$sf_plan_id", event->planID);
+    p.PutString("$sf_plan_type", event->planType);
+    PutIfNotEmpty(p, "$sf_msg_content", ToUtf8Text(event->msgContent));
+    PutIfNotEmpty(p, "$sf_link_url", event->linkUrl);
+    PutIfNotEmpty(p, "$sf_audience_id", event->audienceId);
+    PutIfNotEmpty(p, "$sf_plan_strategy_id", event->planStrategyId);
+    PutIfNotEmpty(p, "$sf_strategy_unit_id", event->strategyUnitId);
+    Queue("AppOpenNotification", p, ZvEventType::AppOpenNotification, context, true);
+    FlushDeferred(1);
+}
+
 void ZvTrackerImpl::trackClick(const ZvEventClick& event, const ZvContextProperties& context) {
     if (event.name.empty()) {
         throw ZvException("zvEventClick.name is empty", "trackClick", __FILE__, __LINE__);
@@ -303,6 +669,55 @@ void ZvTrackerWrapper::Guarded(const char* name, F&& f) {
             std::cout << "Failed to " << name << std::endl;
         }
     }
+}
+
+void ZvTrackerWrapper::trackActivity(const ZvContextProperties& context) {
+    Guarded("trackActivity", [&] { m_impl->trackActivity(context); });
+}
+
+void ZvTrackerWrapper::trackLaunch(const ZvContextProperties& context) {
+    Guarded("trackLaunch", [&] { m_impl->trackLaunch(context); });
+}
+
+void ZvTrackerWrapper::trackLogin(const ZvUserInfo& info, bool success, const std::string& reason,
+                                  const ZvContextProperties& context) {
+    Guarded("trackLogin", [&] { m_impl->trackLogin(info, success, reason, context); });
+}
+
+void ZvTrackerWrapper::trackCashier(const ZvEventCashier& event,
+                                    const ZvContextProperties& context) {
+    Guarded("trackCashier", [&] { m_impl->trackCashier(event, context); });
+}
+
+void ZvTrackerWrapper::trackShare(const ZvEventShare& event, const ZvContextProperties& context) {
+    Guarded("trackShare", [&] { m_impl->trackShare(event, context); });
+}
+
+void ZvTrackerWrapper::trackFile(const ZvEventFile& event, const ZvContextProperties& context) {
+    Guarded("trackFile", [&] { m_impl->trackFile(event, context); });
+}
+
+void ZvTrackerWrapper::trackOrder(const ZvEventOrder& event, const ZvContextProperties& context) {
+    Guarded("trackOrder", [&] { m_impl->trackOrder(event, context); });
+}
+
+void ZvTrackerWrapper::trackPayment(const ZvEventPayment& event,
+                                    const ZvContextProperties& context) {
+    Guarded("trackPayment", [&] { m_impl->trackPayment(event, context); });
+}
+
+void ZvTrackerWrapper::trackUninstall(const std::string& reason,
+                                      const ZvContextProperties& context) {
+    Guarded("trackUninstall", [&] { m_impl->trackUninstall(reason, context); });
+}
+
+void ZvTrackerWrapper::trackUpdate(const ZvEventUpdate& event, const ZvContextProperties& context) {
+    Guarded("trackUpdate", [&] { m_impl->trackUpdate(event, context); });
+}
+
+void ZvTrackerWrapper::trackAppOpenNotification(const ZvEventAppOpenNotification* event,
+                                                const ZvContextProperties& context) {
+    Guarded("trackAppOpenNotification", [&] { m_impl->trackAppOpenNotification(event, context); });
 }
 
 void ZvTrackerWrapper::trackClick(const ZvEventClick& event, const ZvContextProperties& context) {

@@ -10,6 +10,7 @@
 
 #include "analytics/context_properties.h"
 #include "analytics/identity.h"
+#include "analytics/sdk/properties.h"
 #include "analytics/zv_types.h"
 
 namespace zorvane::telemetry {
@@ -35,13 +36,33 @@ private:
     std::ofstream m_file;
 };
 
+#define VQ_TRACKER_OPERATIONS(SPEC)                                                                \
+    virtual void trackActivity(const ZvContextProperties& context) SPEC;                           \
+    virtual void trackLaunch(const ZvContextProperties& context) SPEC;                             \
+    virtual void trackLogin(const ZvUserInfo& info, bool success, const std::string& reason,       \
+                            const ZvContextProperties& context) SPEC;                              \
+    virtual void trackClick(const ZvEventClick& event, const ZvContextProperties& context) SPEC;   \
+    virtual void trackView(const ZvEventView& event, const ZvContextProperties& context) SPEC;     \
+    virtual void trackCashier(const ZvEventCashier& event, const ZvContextProperties& context)     \
+        SPEC;                                                                                      \
+    virtual void trackShare(const ZvEventShare& event, const ZvContextProperties& context) SPEC;   \
+    virtual void trackTask(const ZvEventTask& event, const ZvContextProperties& context) SPEC;     \
+    virtual void trackFile(const ZvEventFile& event, const ZvContextProperties& context) SPEC;     \
+    virtual void trackOrder(const ZvEventOrder& event, const ZvContextProperties& context) SPEC;   \
+    virtual void trackPayment(const ZvEventPayment& event, const ZvContextProperties& context)     \
+        SPEC;                                                                                      \
+    virtual void trackUninstall(const std::string& reason, const ZvContextProperties& context)     \
+        SPEC;                                                                                      \
+    virtual void trackCrash(const std::string& reason) SPEC;                                       \
+    virtual void trackUpdate(const ZvEventUpdate& event, const ZvContextProperties& context) SPEC; \
+    virtual void trackAppOpenNotification(const ZvEventAppOpenNotification* event,                 \
+                                          const ZvContextProperties& context) SPEC;
+
+// The tracker interface, in the order of its operations.
 class ZvTracker {
 public:
     virtual ~ZvTracker() = default;
-    virtual void trackClick(const ZvEventClick& event, const ZvContextProperties& context) = 0;
-    virtual void trackView(const ZvEventView& event, const ZvContextProperties& context) = 0;
-    virtual void trackTask(const ZvEventTask& event, const ZvContextProperties& context) = 0;
-    virtual void trackCrash(const std::string& reason) = 0;
+    VQ_TRACKER_OPERATIONS(= 0)
     virtual void setLocale(const std::string& locale) = 0;
     virtual TrackLogger* getLogger() = 0;
 };
@@ -56,10 +77,7 @@ public:
     // SDK and sets the common properties. Throws ZvException on failure.
     void Init();
 
-    void trackClick(const ZvEventClick& event, const ZvContextProperties& context) override;
-    void trackView(const ZvEventView& event, const ZvContextProperties& context) override;
-    void trackTask(const ZvEventTask& event, const ZvContextProperties& context) override;
-    void trackCrash(const std::string& reason) override;
+    VQ_TRACKER_OPERATIONS(override)
     void setLocale(const std::string& locale) override;
     TrackLogger* getLogger() override { return m_logger.get(); }
 
@@ -71,6 +89,8 @@ public:
 private:
     void FlushImmediately();
     void FlushDeferred(int weight);
+    void Queue(const char* event, analytics_sdk::PropertiesNode& p, ZvEventType type,
+               const ZvContextProperties& context, bool firstTime);
 
     TrackerOptions m_options;
     std::unique_ptr<NativeTrackLogger> m_logger;
@@ -87,10 +107,7 @@ private:
 class ZvTrackerWrapper : public ZvTracker {
 public:
     explicit ZvTrackerWrapper(std::unique_ptr<ZvTrackerImpl> impl) : m_impl(std::move(impl)) {}
-    void trackClick(const ZvEventClick& event, const ZvContextProperties& context) override;
-    void trackView(const ZvEventView& event, const ZvContextProperties& context) override;
-    void trackTask(const ZvEventTask& event, const ZvContextProperties& context) override;
-    void trackCrash(const std::string& reason) override;
+    VQ_TRACKER_OPERATIONS(override)
     void setLocale(const std::string& locale) override { m_impl->setLocale(locale); }
     TrackLogger* getLogger() override { return nullptr; }
 
