@@ -193,7 +193,11 @@ void RecordQueue::LoadStagingFile() {
         }
     }
     // Emptied even when nothing fitted: those records were given up for newer ones.
-    platform::WriteFileAtomic(m_stagingPath, "", 0600);
+    // A plain truncation: an empty file needs no atomic replacement (nor its fsync).
+    platform::File empty;
+    if (empty.Open(m_stagingPath, platform::File::Mode::Truncate, 0600)) {
+        empty.Close();
+    }
     m_needsLoad = false;
 }
 
