@@ -45,6 +45,27 @@ std::vector<char*> ArgvPointers(const std::vector<std::string>& argv) {
     return ptrs;
 }
 
+// Starts argv[0] (searched on PATH when it holds no "/") with default signal handling
+// and an empty signal mask, whatever the installer ignores or blocks. 0 or an errno.
+int Spawn(const std::vector<std::string>& argv, posix_spawn_file_actions_t* actions,
+          short extraFlags, pid_t& pid) {
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    sigset_t all, none;
+    sigfillset(&all);
+    sigemptyset(&none);
+    posix_spawnattr_setsigdefault(&attr, &all);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setflags(
+        &attr, static_cast<short>(POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | extraFlags));
+    std::vector<char*> args = ArgvPointers(argv);
+    const int rc = argv[0].find('/') == std::string::npos
+                       ? posix_spawnp(&pid, args[0], actions, &attr, args.data(), environ)
+                       : posix_spawn(&pid, args[0], actions, &attr, args.data(), environ);
+    posix_spawnattr_destroy(&attr);
+    return rc;
+}
+
 }  // namespace
 
 bool CreatePipe(int& readEnd, int& writeEnd, int* err) {
@@ -115,23 +136,8 @@ int SpawnProcess(const std::vector<std::string>& argv, int stdinFd, int stdoutFd
     if (!workDir.empty()) {
         posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
     }
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    // The child starts with default signal dispositions and an empty mask, whatever
-    // the installer ignores or blocks.
-    sigset_t all, none;
-    sigfillset(&all);
-    sigemptyset(&none);
-    posix_spawnattr_setsigdefault(&attr, &all);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-
-    std::vector<char*> args = ArgvPointers(argv);
     pid_t pid = -1;
-    int rc = argv[0].find('/') == std::string::npos
-                 ? posix_spawnp(&pid, args[0], &actions, &attr, args.data(), environ)
-                 : posix_spawn(&pid, args[0], &actions, &attr, args.data(), environ);
-    posix_spawnattr_destroy(&attr);
+    const int rc = Spawn(argv, &actions, 0, pid);
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) {
         SetErr(err, rc);
@@ -183,21 +189,8 @@ bool LaunchDetached(const std::vector<std::string>& argv, const std::string& wor
     if (!workDir.empty()) {
         posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
     }
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t all, none;
-    sigfillset(&all);
-    sigemptyset(&none);
-    posix_spawnattr_setsigdefault(&attr, &all);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setflags(&attr,
-                             POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-    std::vector<char*> args = ArgvPointers(argv);
     pid_t pid = -1;
-    int rc = argv[0].find('/') == std::string::npos
-                 ? posix_spawnp(&pid, args[0], &actions, &attr, args.data(), environ)
-                 : posix_spawn(&pid, args[0], &actions, &attr, args.data(), environ);
-    posix_spawnattr_destroy(&attr);
+    const int rc = Spawn(argv, &actions, POSIX_SPAWN_SETSID, pid);
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) {
         return false;
