@@ -137,7 +137,14 @@ int SpawnProcess(const std::vector<std::string>& argv, int stdinFd, int stdoutFd
         posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
     }
     pid_t pid = -1;
-    const int rc = Spawn(argv, &actions, 0, pid);
+    int rc = Spawn(argv, &actions, 0, pid);
+    // A program written a moment ago can still be open for writing in a child that
+    // another thread is starting (it holds the descriptor until its exec closes it):
+    // the kernel then refuses to run it for that short while.
+    for (int attempt = 0; rc == ETXTBSY && attempt < 20; ++attempt) {
+        usleep(10000);
+        rc = Spawn(argv, &actions, 0, pid);
+    }
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) {
         SetErr(err, rc);

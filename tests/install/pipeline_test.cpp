@@ -102,6 +102,7 @@ TEST_F(PipelineTest, OldVersionIsUninstalledFromACopyBeforeTheDownload) {
     auto first = Make();
     first->Start();
     ASSERT_TRUE(recorder.WaitForFinal());
+    ASSERT_EQ(recorder.Events().back().code, IST_CODE_SUCCESS) << recorder.Events().back().code;
     first.reset();
 
     testsupport::Recorder second;
@@ -119,7 +120,11 @@ TEST_F(PipelineTest, OldVersionIsUninstalledFromACopyBeforeTheDownload) {
             codes.push_back(e.code);
         }
     }
-    EXPECT_EQ(codes, (std::vector<int>{UNIST_CODE_SUCCESS, DL_CODE_START, IST_CODE_SUCCESS}));
+    std::string all;
+    for (const auto& e : second.Events()) {
+        all += std::to_string(e.code) + "(" + std::to_string(e.value) + ") ";
+    }
+    EXPECT_EQ(codes, (std::vector<int>{UNIST_CODE_SUCCESS, DL_CODE_START, IST_CODE_SUCCESS})) << all;
     EXPECT_EQ(second.Events().front().code, UNIST_CODE_PROGRESS);
     EXPECT_EQ(pipeline->UninstallerCopyPath(),
               W(home.Path("tmp/~ZorVaneTemp.92482B06FB471E17/Velquin_un_asa.exe")));
