@@ -31,9 +31,12 @@ CDownloadInstaller::CDownloadInstaller(StatusCallback callback_, std::wstring ur
       callback(std::move(callback_)) {}
 
 CDownloadInstaller::~CDownloadInstaller() {
+    // Each stage starts the next one from its own thread, so a stage is destroyed only
+    // after the stage before it has ended: the uninstall worker may still start the
+    // download, and a download thread may still start the package run.
+    uninstallRunner.reset();
     downloader.reset();
     installRunner.reset();
-    uninstallRunner.reset();
 }
 
 void CDownloadInstaller::SetParams(std::wstring url_, std::wstring oldUninstaller_,

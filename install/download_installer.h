@@ -16,8 +16,8 @@ public:
     CDownloadInstaller(StatusCallback callback, std::wstring url, std::wstring oldUninstaller,
                        std::wstring installDir, bool desktopShortcut, bool quickLaunchShortcut,
                        bool consoleUserIsAdmin);
-    // Destroys the downloader (cancelling its transfer), then the install runner, then
-    // the uninstall runner; each waits for its worker.
+    // Destroys the uninstall runner, then the downloader (cancelling its transfer), then
+    // the install runner; each waits for its worker.
     ~CDownloadInstaller();
 
     // Called on the UI thread before Start.

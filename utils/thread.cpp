@@ -27,8 +27,8 @@ Thread::~Thread() {
         if (m_gate == Gate::Held) {
             m_gate = Gate::Cancel;
         }
+        m_cv.notify_all();
     }
-    m_cv.notify_all();
     Join();
     m_name.clear();
     m_work = nullptr;
@@ -38,13 +38,13 @@ bool Thread::Start() {
     if (!m_thread.joinable()) {
         return false;
     }
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_gate != Gate::Held) {
-            return false;
-        }
-        m_gate = Gate::Go;
+    // Notified under the lock: the work may end and the owner destroy this object the
+    // moment the gate opens, so Start must not touch it after releasing the lock.
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_gate != Gate::Held) {
+        return false;
     }
+    m_gate = Gate::Go;
     m_cv.notify_all();
     return true;
 }
