@@ -97,46 +97,18 @@ std::string ToString(ZvUpdateResult value) {
 }
 
 std::string ToString(ZvResult value) {
-    switch (value) {
-        case ZvResult::Success:
-            return "Success";
-        case ZvResult::Cancelled:
-            return "Cancelled";
-        case ZvResult::Fail:
-            return "Fail";
-        case ZvResult::Unknown:
-            return "Unknown";
-    }
-    throw ZvException("Unknown task result [" + std::to_string(static_cast<int>(value)) + "]!",
-                      "toString");
+    static const char* const kTexts[] = {"Success", "Cancelled", "Fail", "Unknown"};
+    return EnumText(value, kTexts, 0, "Unknown task result [", "toString");
 }
 
 std::string ToString(ClickType value) {
-    switch (value) {
-        case ClickType::Button:
-            return "Button";
-        case ClickType::Banner:
-            return "Banner";
-        case ClickType::Tutorial:
-            return "Tutorial";
-        case ClickType::File:
-            return "File";
-        case ClickType::Others:
-            return "Others";
-    }
-    throw ZvException("Unknown ClickType [" + std::to_string(static_cast<int>(value)) + "]!",
-                      "toString");
+    static const char* const kTexts[] = {"Button", "Banner", "Tutorial", "File", "Others"};
+    return EnumText(value, kTexts, 0, "Unknown ClickType [", "toString");
 }
 
 std::string ToString(ZvEdition value) {
-    switch (value) {
-        case ZvEdition::China:
-            return "china";
-        case ZvEdition::Overseas:
-            return "overseas";
-    }
-    throw ZvException("Unknown edition [" + std::to_string(static_cast<int>(value)) + "]!",
-                      "toString");
+    static const char* const kTexts[] = {"china", "overseas"};
+    return EnumText(value, kTexts, 0, "Unknown edition [", "toString");
 }
 
 std::string ToUtf8Text(const std::string& text) {

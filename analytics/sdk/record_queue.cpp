@@ -64,49 +64,68 @@ HttpResponse HttpRequest::Post(const std::string& url, const std::string& body,
     return response;
 }
 
-std::string Base64Encode(const std::string& bytes) {
-    static const char kAlphabet[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    out.reserve((bytes.size() + 2) / 3 * 4);
+namespace {
+
+constexpr char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+bool IsUnreserved(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.' || c == '_' || c == '~';
+}
+
+// Appends `c`, URL-escaped when it is not unreserved.
+void AppendEscapedByte(std::string& out, unsigned char c) {
+    static const char kHex[] = "0123456789ABCDEF";
+    if (IsUnreserved(c)) {
+        out += static_cast<char>(c);
+    } else {
+        out += '%';
+        out += kHex[c >> 4];
+        out += kHex[c & 15];
+    }
+}
+
+// Base64 of `bytes`, each output character passed to `emit`.
+template <typename Emit>
+void Base64Each(const std::string& bytes, Emit&& emit) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     size_t i = 0;
     for (; i + 2 < bytes.size(); i += 3) {
         const uint32_t v = (uint32_t{p[i]} << 16) | (uint32_t{p[i + 1]} << 8) | p[i + 2];
-        out += kAlphabet[(v >> 18) & 63];
-        out += kAlphabet[(v >> 12) & 63];
-        out += kAlphabet[(v >> 6) & 63];
-        out += kAlphabet[v & 63];
+        emit(kBase64[(v >> 18) & 63]);
+        emit(kBase64[(v >> 12) & 63]);
+        emit(kBase64[(v >> 6) & 63]);
+        emit(kBase64[v & 63]);
     }
     if (i + 1 == bytes.size()) {
         const uint32_t v = uint32_t{p[i]} << 16;
-        out += kAlphabet[(v >> 18) & 63];
-        out += kAlphabet[(v >> 12) & 63];
-        out += "==";
+        emit(kBase64[(v >> 18) & 63]);
+        emit(kBase64[(v >> 12) & 63]);
+        emit('=');
+        emit('=');
     } else if (i + 2 == bytes.size()) {
         const uint32_t v = (uint32_t{p[i]} << 16) | (uint32_t{p[i + 1]} << 8);
-        out += kAlphabet[(v >> 18) & 63];
-        out += kAlphabet[(v >> 12) & 63];
-        out += kAlphabet[(v >> 6) & 63];
-        out += '=';
+        emit(kBase64[(v >> 18) & 63]);
+        emit(kBase64[(v >> 12) & 63]);
+        emit(kBase64[(v >> 6) & 63]);
+        emit('=');
     }
+}
+
+}  // namespace
+
+std::string Base64Encode(const std::string& bytes) {
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    Base64Each(bytes, [&](char c) { out += c; });
     return out;
 }
 
 std::string UrlEscape(const std::string& text) {
-    static const char kHex[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(text.size() + text.size() / 8);
     for (char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-            c == '-' || c == '.' || c == '_' || c == '~') {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
-        }
+        AppendEscapedByte(out, static_cast<unsigned char>(ch));
     }
     return out;
 }
@@ -135,7 +154,12 @@ bool EncodeBatchBody(const std::string& text, std::string& body) {
         return false;
     }
     deflateEnd(&zs);
-    body = "data_list=" + UrlEscape(Base64Encode(compressed)) + "&gzip=1";
+    // One pass into the final buffer: Base64 and URL escaping together.
+    body.clear();
+    body.reserve(10 + (compressed.size() + 2) / 3 * 4 * 5 / 4 + 8);
+    body += "data_list=";
+    Base64Each(compressed, [&](char c) { AppendEscapedByte(body, static_cast<unsigned char>(c)); });
+    body += "&gzip=1";
     return true;
 }
 
