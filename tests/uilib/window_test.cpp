@@ -1,0 +1,1 @@
+#include "tests/uilib/uilib_test_support.h"
