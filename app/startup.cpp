@@ -7,6 +7,7 @@
 #include "app/log.h"
 #include "analytics/installer_hooks.h"
 #include "app/settings.h"
+#include "app/front_end.h"
 #include "platform/crash_hook.h"
 #include "platform/environment.h"
 
@@ -38,8 +39,17 @@ int RunInstaller() {
     Settings().ApplyCommandLine();
     VQ_LOG(L"DownloadUrl=%ls DownloadType=%d", Settings().DownloadUrl.c_str(),
            Settings().DownloadType);
+    zorvane::telemetry::InitAnalytics();
 
+    // Framework set-up, the main window and its modal loop; the window object is
+    // destroyed inside, before libcurl is cleaned up, so that no transfer handle of
+    // its pipeline outlives the library.
+    int code = RunMainWindow(Settings().Unattended, Settings().InstallDir);
+
+    if (Settings().IsEnableAppSensors) {
+        zorvane::telemetry::ShutdownAnalytics();
+    }
     curl_global_cleanup();
     guard.Release();
-    return 0;
+    return code;
 }

@@ -85,7 +85,6 @@ bool CWindowWnd::Create(CWindowWnd* parent, const std::wstring& title, uint32_t 
     native_ = CurrentBackend().CreateNativeWindow(this, owner_ != nullptr ? owner_->GetNative() : nullptr, params);
     if (!native_) return false;
     SendMessage(kMsgCreate);
-    if (native_ && (style & 0x10000000u) != 0) ShowWindow(true);
     return native_ != nullptr;
 }
 

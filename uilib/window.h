@@ -59,8 +59,8 @@ public:
     CWindowWnd(const CWindowWnd&) = delete;
     CWindowWnd& operator=(const CWindowWnd&) = delete;
 
-    // Creates the platform window (hidden unless `style` has the visible bit
-    // 0x10000000); the content is built during creation, so InitWindow has run when
+    // Creates the platform window, hidden until ShowWindow or ShowModal (so that it
+    // is centred before it first appears); the content is built during creation, so InitWindow has run when
     // this returns. kUseDefault for x or cx takes the layout's size and position.
     bool Create(CWindowWnd* parent, const std::wstring& title, uint32_t style, uint32_t exStyle, int x, int y,
                 int cx, int cy);
