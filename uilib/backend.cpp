@@ -74,7 +74,14 @@ void PostToUiThread(std::function<void()> task) {
     queue.tasks.push_back(std::move(task));
     if (!queue.scheduled) {
         queue.scheduled = true;
-        g_idle_add_full(G_PRIORITY_DEFAULT, RunPostedTasks, nullptr, nullptr);
+        // A task may run a modal loop (a tip shown for a pipeline event); the tasks
+        // posted meanwhile must still run inside it, so the source may recurse.
+        GSource* source = g_idle_source_new();
+        g_source_set_priority(source, G_PRIORITY_DEFAULT);
+        g_source_set_can_recurse(source, TRUE);
+        g_source_set_callback(source, RunPostedTasks, nullptr, nullptr);
+        g_source_attach(source, nullptr);
+        g_source_unref(source);
     }
 }
 
