@@ -1,6 +1,9 @@
 // Tips: construction, texts, modal display and answers.
 #include "ui/message_box.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "uilib/containers.h"
 
 namespace {
@@ -14,7 +17,29 @@ TipAnswerer& Answerer() {
     return answerer;
 }
 
+std::vector<CMessageBoxWnd*>& LiveBoxes() {
+    static std::vector<CMessageBoxWnd*> boxes;
+    return boxes;
+}
+
 }  // namespace
+
+CMessageBoxWnd::CMessageBoxWnd(uilib::FrameParams params) : CMarkupFrame(std::move(params)) {
+    LiveBoxes().push_back(this);
+}
+
+CMessageBoxWnd::~CMessageBoxWnd() {
+    auto& boxes = LiveBoxes();
+    boxes.erase(std::remove(boxes.begin(), boxes.end(), this), boxes.end());
+}
+
+CMessageBoxWnd* CMessageBoxWnd::Active() {
+    auto& boxes = LiveBoxes();
+    for (auto it = boxes.rbegin(); it != boxes.rend(); ++it) {
+        if ((*it)->IsWindow()) return *it;
+    }
+    return nullptr;
+}
 
 uilib::FrameParams MessageBox1Params() { return ParamsFor(L"MessageBox1Wnd.xml"); }
 uilib::FrameParams MessageBox2Params() { return ParamsFor(L"MessageBox2Wnd.xml"); }

@@ -20,7 +20,10 @@ uilib::FrameParams NetworkTipParams();
 
 class CMessageBoxWnd : public uilib::CMarkupFrame {
 public:
-    explicit CMessageBoxWnd(uilib::FrameParams params) : CMarkupFrame(std::move(params)) {}
+    explicit CMessageBoxWnd(uilib::FrameParams params);
+    ~CMessageBoxWnd() override;
+    // The most recently created tip that still exists, or null (UI thread).
+    static CMessageBoxWnd* Active();
     void InitWindow() override;
     void OnClick(uilib::NotifyMsg& msg) override;
 
