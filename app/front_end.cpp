@@ -5,7 +5,10 @@
 #include <memory>
 #include <optional>
 
+#include <glib-unix.h>
+
 #include "app/log.h"
+#include "platform/instance_message.h"
 #include "ui/frame_shadow.h"
 #include "ui/main_wnd.h"
 #include "ui/message_box.h"
@@ -122,8 +125,34 @@ int RunMainWindow(bool unattended, const std::wstring& installDir) {
             }
         });
     }
+    // Messages from other processes (the downloader-started message 0x4C8) reach the
+    // window through the socket beside the single-instance lock.
+    platform::InstanceMessageListener listener;
+    guint watch = 0;
+    struct Delivery {
+        platform::InstanceMessageListener* listener;
+        CMainWnd* window;
+    } delivery{&listener, window.get()};
+    if (listener.Open("D1A547DB89C0BC61_Installer_Velquin")) {
+        watch = g_unix_fd_add(
+            listener.Fd(), G_IO_IN,
+            [](gint, GIOCondition, gpointer data) -> gboolean {
+                auto* d = static_cast<Delivery*>(data);
+                uint32_t message = 0;
+                while (d->listener->Receive(message)) {
+                    // Only the one message other processes are meant to send; any
+                    // other number would reach window internals (close, events).
+                    if (message == kMsgDownloaderStarted && d->window->IsWindow()) {
+                        d->window->SendMessage(message, 0, 0);
+                    }
+                }
+                return G_SOURCE_CONTINUE;
+            },
+            &delivery);
+    }
     window->CenterWindow();
     window->ShowModal();
+    if (watch != 0) g_source_remove(watch);
     int code = unattended ? observer.ExitCode() : kExitSuccess;
     window.reset();
     return code;

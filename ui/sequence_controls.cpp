@@ -92,10 +92,9 @@ void RunSequenceTick(Control& control, SequenceState& state, uilib::TEventUI& ev
     if (event.Type != uilib::EventType::Timer) return;
     std::wstring image;
     bool stop = false;
-    if (StepSequence(state, image, stop)) {
-        control.SetBkImage(image);
-        control.Invalidate();
-    }
+    // Setting the same image again repaints nothing: a one-frame animation costs no
+    // drawing while the window sits idle.
+    if (StepSequence(state, image, stop)) control.SetBkImage(image);
     if (stop && control.GetManager() != nullptr) control.GetManager()->KillTimer(&control, kSequenceTimerId);
 }
 

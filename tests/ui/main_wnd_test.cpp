@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "tests/support/scratch_home.h"
 #include "tests/uilib/uilib_test_support.h"
+#include "tools/collector/collector.h"
 #include "tools/package_server/package_server.h"
 #include "ui/main_wnd.h"
 #include "ui/message_box.h"
@@ -359,6 +360,43 @@ INSTANTIATE_TEST_SUITE_P(Styles, LaunchTest,
                          ::testing::Values(LaunchCase{L"AutoStartup", 1, true, false},
                                            LaunchCase{L"UserStartup", 2, false, true},
                                            LaunchCase{L"NonStartup", 0, false, false}));
+
+TEST_F(MainWndTest, DownloaderStartIsReportedOnceAndReportsCarryTheGroup) {
+    velquin_tools::Collector collector;
+    velquin_tools::PackageServerOptions options;
+    options.body = "x";
+    velquin_tools::PackageServer sink(options);
+    collector.Mount(sink.Http(), "/sa");
+    ASSERT_TRUE(sink.Start());
+    Settings().IsEnableAppSensors = true;
+    Settings().AnalyticsUrl = Wide("http://127.0.0.1:" + std::to_string(sink.Port()) + "/sa");
+    zorvane::telemetry::InitAnalytics();
+
+    CMainWnd& wnd = Open();
+    wnd.SendMessage(kMsgDownloaderStarted, 0, 0);  // before the download starts …
+    wnd.SendMessage(kMsgDownloaderStarted, 0, 0);  // … and twice
+    ASSERT_TRUE(uilib::ClickControl(wnd, L"customeBtn"));
+    ASSERT_TRUE(uilib::ClickControl(wnd, L"customeInstallBtn"));
+    Settle();
+    Event(1001);
+    window.reset();
+    zorvane::telemetry::ShutdownAnalytics();
+
+    std::vector<std::string> names;
+    for (const auto& record : collector.Records()) {
+        const auto& properties = record["properties"];
+        EXPECT_EQ(properties.value("zvc_ab", ""), "IN") << record.dump();
+        std::string event = record.value("event", "");
+        if (event == "ZvEventTask") names.push_back("task " + properties.value("zv_task_name", ""));
+        if (event == "ZvEventClick") names.push_back("click " + properties.value("zv_name", ""));
+        if (event == "ZvEventView") names.push_back("view " + properties.value("zv_name", ""));
+    }
+    // The stalled transfer may add its own failure report after these.
+    ASSERT_GE(names.size(), 5u);
+    names.resize(5);
+    EXPECT_EQ(names, (std::vector<std::string>{"task 下载器启动", "click 自定义安装", "click 自定义安装_立即安装",
+                                               "view 安装中", "task 开始下载大包"}));
+}
 
 // ---- pre-install checks -----------------------------------------------------
 

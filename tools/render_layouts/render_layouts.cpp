@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/sequence_controls.h"
 #include "uilib/containers.h"
 #include "uilib/headless_backend.h"
 #include "uilib/resource_archive.h"
@@ -25,11 +26,21 @@ bool IsTopLevelLayout(const std::wstring& name) {
            (name.ends_with(L".xml") || name.ends_with(L".XML"));
 }
 
+// A frame that knows the installer's sequence controls, as the main window does.
+class DocFrame : public uilib::CMarkupFrame {
+public:
+    using CMarkupFrame::CMarkupFrame;
+    uilib::CControlUI* CreateControl(const std::wstring& tag) override {
+        if (uilib::EqualsIgnoringCase(tag, L"SequenceLabel")) return new CSequenceLabelUI();
+        if (uilib::EqualsIgnoringCase(tag, L"SequenceButton")) return new CSequenceButtonUI();
+        return nullptr;
+    }
+};
+
 // Creates the frame of one layout; null (with a message) when it cannot be built.
 std::unique_ptr<uilib::CMarkupFrame> Build(const std::wstring& layout) {
     std::wstring stem = layout.substr(0, layout.size() - 4);
-    auto frame =
-        std::make_unique<uilib::CMarkupFrame>(uilib::FrameParams{4, 147, L"", layout, stem});
+    auto frame = std::make_unique<DocFrame>(uilib::FrameParams{4, 147, L"", layout, stem});
     if (!frame->Create(nullptr, stem, 0x00CF0000, 0, uilib::kUseDefault, uilib::kUseDefault,
                        uilib::kUseDefault, uilib::kUseDefault)) {
         std::fprintf(stderr, "%s: the window was not built\n",
@@ -88,6 +99,8 @@ int main(int argc, char** argv) {
             ok = false;
             continue;
         }
+        // One tick of the virtual clock shows the first animation frame.
+        static_cast<uilib::HeadlessBackend&>(uilib::CurrentBackend()).AdvanceClock(100);
         ok = Save(*frame, outDir / (stem + ".png")) && ok;
 
         uilib::CControlUI* tabs = frame->FindControl(L"mainTabLt");
