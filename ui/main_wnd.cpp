@@ -71,8 +71,6 @@ void CMainWnd::InitWindow() {
     CMarkupFrame::InitWindow();
     style_ = (style_ & ~(uilib::kStyleCaption | uilib::kStyleMaximizeBox)) | uilib::kStyleClipChildrenSiblings;
     exStyle_ &= ~uilib::kExStyleTopmost;
-    std::span<const uint8_t> icon = uilib::FindLinkedResource("ICON", 145);
-    if (!icon.empty() && native_) native_->SetIconPng(std::string(icon.begin(), icon.end()));
 
     uilib::CUIManager& pm = m_pm;
     winCtn = pm.FindControl(L"winCtn");
@@ -141,6 +139,13 @@ void CMainWnd::InitWindow() {
             Close(1);
         }
     }
+}
+
+void CMainWnd::OnFirstFrame() {
+    CMarkupFrame::OnFirstFrame();
+    // The icon is for the task bar; the first frame does not wait for its decoding.
+    std::span<const uint8_t> icon = uilib::FindLinkedResource("ICON", 145);
+    if (!icon.empty() && native_) native_->SetIconPng(std::string(icon.begin(), icon.end()));
 }
 
 // ---- notifications ----------------------------------------------------------

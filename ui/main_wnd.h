@@ -57,6 +57,7 @@ public:
     ~CMainWnd() override;
 
     void InitWindow() override;
+    void OnFirstFrame() override;
     void Notify(uilib::NotifyMsg& msg) override;
     void OnClick(uilib::NotifyMsg& msg) override;
     intptr_t HandleMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam) override;

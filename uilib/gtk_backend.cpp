@@ -176,6 +176,9 @@ public:
     }
     void PlaceEntry(void* control, const Rect& rc, const std::wstring& text, bool visible,
                     const std::string& fontFamily, int fontPx, uint32_t textColor) override {
+        // An entry is made when its edit first shows (not for a hidden page): the
+        // first frame of a window does not wait for the entry's style machinery.
+        if (entries_.find(control) == entries_.end() && (!visible || rc.Empty())) return;
         GtkWidget*& entry = entries_[control];
         if (entry == nullptr) {
             entry = gtk_entry_new();

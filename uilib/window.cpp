@@ -423,6 +423,18 @@ void WindowImplBase::RequestRepaint() {
 void WindowImplBase::PaintClient(cairo_t* cr, int width, int height) {
     m_pm.SetClientSize(width, height);
     PaintTree(m_pm, cr);
+    if (!painted_) {
+        painted_ = true;
+        VQ_LOG(L"first frame of %ls", GetWindowClassName().c_str());
+        // What the first frame does not need waits until it is on screen.
+        std::weak_ptr<Life> life = life_;
+        PostToUiThread([life] {
+            std::shared_ptr<Life> alive = life.lock();
+            if (alive && alive->window != nullptr && alive->window->IsWindow()) {
+                static_cast<WindowImplBase*>(alive->window)->OnFirstFrame();
+            }
+        });
+    }
     if (m_pm.HasNativeEdits()) SyncNativeEntries();
 }
 
@@ -458,7 +470,12 @@ CMarkupFrame::~CMarkupFrame() {
 void CMarkupFrame::InitWindow() {
     style_ &= ~(kStyleCaption | kStyleMaximizeBox);
     if (Shadows()) shadow_ = Shadows()(m_pm);
-    if (shadow_ && native_) {
+}
+
+void CMarkupFrame::OnFirstFrame() {
+    // The shadow bitmap is computed once the window is on screen: it only shows
+    // where a compositor runs, and the first frame does not wait for it.
+    if (shadow_ && native_ && CurrentBackend().IsComposited()) {
         Point size = m_pm.GetInitSize();
         shadow_->Update(*native_, size.x, size.y, m_pm.GetRoundCorner());
     }

@@ -172,6 +172,9 @@ public:
     intptr_t MessageHandler(uint32_t msg, uintptr_t wParam, intptr_t lParam, bool& handled) override;
     intptr_t HandleMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
 
+    // Runs once, soon after the window's first frame was painted.
+    virtual void OnFirstFrame() {}
+
     // Builds the content: the creation steps of a markup window. False (no content,
     // InitWindow not called) when the archive resource is missing.
     virtual bool OnCreate();
@@ -193,6 +196,7 @@ protected:
 
     CUIManager m_pm;
     std::map<unsigned, uint64_t> platformTimers_;
+    bool painted_ = false;
 };
 
 // What a markup frame is built from.
@@ -227,8 +231,11 @@ public:
     int GetResourceID() const override { return params_.ResourceId; }
 
     // Clears the caption and maximise-box style bits and sets up the drop shadow
-    // from the layout's window attributes. Derived windows call it first.
+    // from the layout's window attributes (shown after the first frame). Derived
+    // windows call it first.
     void InitWindow() override;
+    // Shows the shadow once the window is on screen.
+    void OnFirstFrame() override;
     // Escape is consumed (never closes a frame); Enter does nothing.
     intptr_t ResponseDefaultKeyEvent(uintptr_t key, bool& handled) override;
     intptr_t HandleMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
