@@ -14,6 +14,7 @@
 #include "ui/message_box.h"
 #include "uilib/gtk_backend.h"
 #include "uilib/headless_backend.h"
+#include "uilib/render.h"
 #include "utils/text.h"
 
 namespace {
@@ -87,6 +88,12 @@ int UnattendedAnswer(const std::wstring& layout, const std::wstring& wording) {
 }  // namespace
 
 int RunMainWindow(bool unattended, const std::wstring& installDir) {
+    // The archive, the start page's images and the fonts are made ready on the
+    // second core while the window system starts.
+    uilib::ResourcePrefetch prefetch("ZIPRES", 147,
+                                     {L"res/mainWnd/bg1.png", L"res/mainWnd/logoWithTitle.png",
+                                      L"res/mainWnd/customeBtn1.png", L"res/common/minbtn1.png",
+                                      L"res/common/closebtn1.png"});
     if (!unattended) {
         std::unique_ptr<uilib::WindowBackend> gtk = uilib::CreateGtkBackend();
         if (gtk) {

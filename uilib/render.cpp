@@ -1,11 +1,17 @@
 // cairo + pango rendering: image decoding, nine-grid drawing, text and frames.
 #include "uilib/render.h"
 
+#include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <cwctype>
+#include <mutex>
+#include <unordered_map>
+
+#include "uilib/resource_archive.h"
 
 #include "utils/text.h"
 
@@ -183,6 +189,49 @@ cairo_surface_t* Image::Masked(uint32_t rgb) {
     }
     cairo_surface_mark_dirty(masked_);
     return masked_;
+}
+
+// ---- cache and prefetch -----------------------------------------------------
+
+namespace {
+
+std::wstring CacheKey(const std::wstring& name) {
+    std::wstring key = name;
+    for (wchar_t& c : key) {
+        c = c == L'\\' ? L'/' : static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+    }
+    return key;
+}
+
+}  // namespace
+
+std::shared_ptr<Image> CachedArchiveImage(const std::wstring& name) {
+    static std::mutex lock;
+    static auto* cache = new std::unordered_map<std::wstring, std::shared_ptr<Image>>();  // lives until exit
+    std::wstring key = CacheKey(name);
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        auto it = cache->find(key);
+        if (it != cache->end()) return it->second;
+    }
+    // Decoded outside the lock: another thread may decode the same image meanwhile,
+    // and the first one stored wins.
+    std::shared_ptr<Image> image;
+    std::span<const uint8_t> bytes = LookupArchiveEntry(name);
+    if (!bytes.empty()) image = Image::Decode(bytes);
+    std::lock_guard<std::mutex> guard(lock);
+    return cache->emplace(key, image).first->second;
+}
+
+ResourcePrefetch::ResourcePrefetch(std::string type, int id, std::vector<std::wstring> images)
+    : worker_([type = std::move(type), id, images = std::move(images)] {
+          FcInit();
+          if (!ResourceArchive::OpenShared(type, id)) return;
+          for (const std::wstring& name : images) CachedArchiveImage(name);
+      }) {}
+
+ResourcePrefetch::~ResourcePrefetch() {
+    if (worker_.joinable()) worker_.join();
 }
 
 // ---- Painter ----------------------------------------------------------------

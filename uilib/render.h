@@ -8,6 +8,8 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "uilib/geometry.h"
 #include "uilib/image_spec.h"
@@ -36,6 +38,24 @@ private:
     uint32_t maskedColor_ = 0;
     int width_ = 0;
     int height_ = 0;
+};
+
+// The process-wide cache of decoded archive images, by name ("\\" and "/" alike,
+// letter case ignored); misses are cached too. Any thread.
+std::shared_ptr<Image> CachedArchiveImage(const std::wstring& name);
+
+// Start-up work done on a second core while the window system starts: opens the
+// linked archive, decodes the named images into the cache and loads the font
+// configuration. The destructor waits for it.
+class ResourcePrefetch {
+public:
+    ResourcePrefetch(std::string type, int id, std::vector<std::wstring> images);
+    ~ResourcePrefetch();
+    ResourcePrefetch(const ResourcePrefetch&) = delete;
+    ResourcePrefetch& operator=(const ResourcePrefetch&) = delete;
+
+private:
+    std::thread worker_;
 };
 
 struct TextMetrics {

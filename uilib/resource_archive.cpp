@@ -5,6 +5,7 @@
 #include <archive_entry.h>
 
 #include <cwctype>
+#include <mutex>
 
 #include "app/log.h"
 #include "utils/text.h"
@@ -98,6 +99,9 @@ ResourceArchive& ResourceArchive::Shared() {
 }
 
 bool ResourceArchive::OpenShared(const std::string& type, int id) {
+    // A start-up prefetch may be opening it on another thread: wait for that.
+    static std::mutex openLock;
+    std::lock_guard<std::mutex> lock(openLock);
     ResourceArchive& archive = Shared();
     if (archive.IsOpen()) return true;
     std::span<const uint8_t> bytes = FindLinkedResource(type, id);

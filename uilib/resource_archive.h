@@ -35,7 +35,8 @@ public:
     // until the process ends.
     static ResourceArchive& Shared();
     // Opens Shared() from the linked resource (type, id) if it is not open yet; false
-    // when the resource is missing, empty or unreadable. Called on the UI thread.
+    // when the resource is missing, empty or unreadable. Any thread; a second caller
+    // waits for an opening in progress. Once open, the entries never change.
     static bool OpenShared(const std::string& type, int id);
 
 private:

@@ -383,9 +383,7 @@ std::shared_ptr<Image> CUIManager::GetImage(const std::wstring& name) {
     std::wstring key = ImageKey(name);
     auto it = images_.find(key);
     if (it != images_.end()) return it->second;
-    std::shared_ptr<Image> image;
-    std::span<const uint8_t> bytes = LookupArchiveEntry(name);
-    if (!bytes.empty()) image = Image::Decode(bytes);
+    std::shared_ptr<Image> image = CachedArchiveImage(name);
     images_.emplace(key, image);
     return image;
 }
