@@ -123,6 +123,8 @@ struct LoadFailureCase {
     const wchar_t* error;
 };
 
+void PrintTo(const LoadFailureCase& c, std::ostream* os) { *os << c.label; }
+
 class LoadMarkupFailureTest : public ::testing::TestWithParam<LoadFailureCase> {};
 
 TEST_P(LoadMarkupFailureTest, ReportsTheLoaderText) {

@@ -440,6 +440,8 @@ struct LayoutCase {
     std::vector<Rect> expected;
 };
 
+void PrintTo(const LayoutCase& c, std::ostream* os) { *os << c.label; }
+
 class LayoutTest : public ::testing::TestWithParam<LayoutCase> {};
 
 TEST_P(LayoutTest, PlacesChildren) {

@@ -142,6 +142,8 @@ struct KeyCase {
     bool closes;
 };
 
+void PrintTo(const KeyCase& c, std::ostream* os) { *os << c.label; }
+
 class KeyTest : public ::testing::TestWithParam<KeyCase> {};
 
 TEST_P(KeyTest, DefaultKeys) {
@@ -180,6 +182,8 @@ struct ModalCase {
     std::function<void(RecordingFrame&)> closeIt;
     int result;
 };
+
+void PrintTo(const ModalCase& c, std::ostream* os) { *os << c.label; }
 
 class ModalTest : public ::testing::TestWithParam<ModalCase> {};
 
@@ -259,6 +263,8 @@ struct CaptionCase {
     int presses;
 };
 
+void PrintTo(const CaptionCase& c, std::ostream* os) { *os << c.label; }
+
 class CaptionTest : public TipFixture, public ::testing::WithParamInterface<CaptionCase> {};
 
 TEST_P(CaptionTest, PressesInTheBandDragUnlessOnAButton) {
@@ -328,6 +334,8 @@ struct ButtonStateCase {
     uint32_t message;  // sent at the button's centre first; 0: none
     uint32_t colour;
 };
+
+void PrintTo(const ButtonStateCase& c, std::ostream* os) { *os << c.label; }
 
 class ButtonStateTest : public MainFixture, public ::testing::WithParamInterface<ButtonStateCase> {};
 
