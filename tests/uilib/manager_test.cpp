@@ -183,6 +183,8 @@ struct CoalesceCase {
     std::vector<uintptr_t> delivered;
 };
 
+void PrintTo(const CoalesceCase& c, std::ostream* os) { *os << (c.allowRepeat ? "repeats" : "no repeats"); }
+
 class CoalesceTest : public ManagerFixture, public ::testing::WithParamInterface<CoalesceCase> {};
 
 TEST_P(CoalesceTest, QueuedRecordsOfOneSenderAndType) {
@@ -297,6 +299,33 @@ TEST_F(FrameFixture, SendsFromOtherThreadsAllArriveOnce) {
     std::vector<uintptr_t> expected(kThreads * kEach);
     for (size_t i = 0; i < expected.size(); ++i) expected[i] = i;
     EXPECT_EQ(wParams, expected);
+}
+
+TEST_F(FrameFixture, SendsFromAnotherThreadWhileTheMouseMoves) {
+    constexpr int kSends = 400;
+    CControlUI* ok = Find(L"okBtn");
+    uilib::CUIManager& manager = frame.GetManager();
+    std::thread sender([&] {
+        for (int i = 0; i < kSends; ++i) manager.SendNotify(ok, L"checknet", static_cast<uintptr_t>(i), 0, true, true);
+    });
+    // The UI thread keeps handling input (which updates the mouse point every record
+    // carries) while the other thread sends.
+    int x = 0;
+    const bool all = uilib::PumpUntil(
+        [&] {
+            frame.SendMessage(uilib::kMsgMouseMove, 0, uilib::MakeLParam(x, 40));
+            x = (x + 7) % 360;
+            return keeper.got.size() >= kSends;
+        },
+        20000);
+    sender.join();
+    EXPECT_TRUE(all);
+    Settle();
+    ASSERT_EQ(keeper.got.size(), static_cast<size_t>(kSends));
+    for (const NotifyMsg& msg : keeper.got) {
+        EXPECT_LT(msg.MousePoint.x, 360);
+        EXPECT_TRUE(msg.MousePoint.y == 0 || msg.MousePoint.y == 40) << msg.MousePoint.y;
+    }
 }
 
 TEST_F(FrameFixture, QueuedRecordsForAWindowClosedMeanwhileAreDropped) {
