@@ -20,20 +20,20 @@ ResourceArchive& LinkedArchive() {
 }
 
 // One entry of an archive to write: a file with `data`, or a folder.
-struct FileSpec {
+struct FileEntry {
     std::string name;
     std::string data;
     bool folder = false;
 };
 
 // A 7z archive in memory holding `files` in order.
-std::vector<uint8_t> Write7z(const std::vector<FileSpec>& files) {
+std::vector<uint8_t> Write7z(const std::vector<FileEntry>& files) {
     std::vector<uint8_t> out(16u << 20);
     size_t used = 0;
     archive* writer = archive_write_new();
     EXPECT_EQ(archive_write_set_format_7zip(writer), ARCHIVE_OK);
     EXPECT_EQ(archive_write_open_memory(writer, out.data(), out.size(), &used), ARCHIVE_OK);
-    for (const FileSpec& file : files) {
+    for (const FileEntry& file : files) {
         archive_entry* entry = archive_entry_new();
         archive_entry_set_pathname(entry, file.name.c_str());
         archive_entry_set_filetype(entry, file.folder ? AE_IFDIR : AE_IFREG);
@@ -118,7 +118,7 @@ TEST(LinkedArchiveTest, OpeningTwiceKeepsTheFirstArchive) {
 
 struct LoadFailureCase {
     const char* label;
-    std::vector<FileSpec> files;
+    std::vector<FileEntry> files;
     const wchar_t* requested;
     const wchar_t* error;
 };

@@ -316,34 +316,34 @@ TEST(BuilderTest, EntitiesInValuesAreDecoded) {
 
 // ---- image descriptions ------------------------------------------------------------
 
-TEST(ImageSpecTest, PlainNameIsTheFile) {
+TEST(ImageDescriptionTest, PlainNameIsTheFile) {
     for (const wchar_t* text : {L"res\\mainWnd\\bg1.png", L"res/a=b.png", L"it's.png", L""}) {
-        uilib::ImageSpec spec = uilib::ParseImageSpec(text);
-        EXPECT_EQ(spec.file, text);
-        EXPECT_FALSE(spec.hasDest);
-        EXPECT_EQ(spec.fade, 255);
+        uilib::ImageSpec image = uilib::ParseImageSpec(text);
+        EXPECT_EQ(image.file, text);
+        EXPECT_FALSE(image.hasDest);
+        EXPECT_EQ(image.fade, 255);
     }
 }
 
-TEST(ImageSpecTest, EveryKeyIsRead) {
-    uilib::ImageSpec spec = uilib::ParseImageSpec(
+TEST(ImageDescriptionTest, EveryKeyIsRead) {
+    uilib::ImageSpec image = uilib::ParseImageSpec(
         L"file='res\\mainWnd\\Cb1.png' dest='0,1,16,17' corner='2,3,4,5' fade='128' mask='#FFFF00FF' hole='true' "
         L"xtiled='true' ytiled='true' source='1,2,30,40'");
-    EXPECT_EQ(spec.file, L"res\\mainWnd\\Cb1.png");
-    EXPECT_TRUE(spec.hasDest);
-    EXPECT_EQ(spec.dest, (Rect{0, 1, 16, 17}));
-    EXPECT_EQ(spec.corner, (Rect{2, 3, 4, 5}));
-    EXPECT_EQ(spec.fade, 128);
-    EXPECT_TRUE(spec.hasMask);
-    EXPECT_EQ(spec.mask, 0x00FF00FFu);
-    EXPECT_TRUE(spec.hole);
-    EXPECT_TRUE(spec.xtiled);
-    EXPECT_TRUE(spec.ytiled);
-    EXPECT_TRUE(spec.hasSource);
-    EXPECT_EQ(spec.source, (Rect{1, 2, 30, 40}));
+    EXPECT_EQ(image.file, L"res\\mainWnd\\Cb1.png");
+    EXPECT_TRUE(image.hasDest);
+    EXPECT_EQ(image.dest, (Rect{0, 1, 16, 17}));
+    EXPECT_EQ(image.corner, (Rect{2, 3, 4, 5}));
+    EXPECT_EQ(image.fade, 128);
+    EXPECT_TRUE(image.hasMask);
+    EXPECT_EQ(image.mask, 0x00FF00FFu);
+    EXPECT_TRUE(image.hole);
+    EXPECT_TRUE(image.xtiled);
+    EXPECT_TRUE(image.ytiled);
+    EXPECT_TRUE(image.hasSource);
+    EXPECT_EQ(image.source, (Rect{1, 2, 30, 40}));
 }
 
-struct SpecCase {
+struct DescriptionCase {
     const wchar_t* text;
     const wchar_t* file;
     int fade;
@@ -351,29 +351,29 @@ struct SpecCase {
     bool hole;
 };
 
-class ImageSpecCaseTest : public ::testing::TestWithParam<SpecCase> {};
+class ImageDescriptionCaseTest : public ::testing::TestWithParam<DescriptionCase> {};
 
-TEST_P(ImageSpecCaseTest, Reads) {
-    uilib::ImageSpec spec = uilib::ParseImageSpec(GetParam().text);
-    EXPECT_EQ(spec.file, GetParam().file);
-    EXPECT_EQ(spec.fade, GetParam().fade);
-    EXPECT_EQ(spec.hasDest, GetParam().hasDest);
-    EXPECT_EQ(spec.hole, GetParam().hole);
+TEST_P(ImageDescriptionCaseTest, Reads) {
+    uilib::ImageSpec image = uilib::ParseImageSpec(GetParam().text);
+    EXPECT_EQ(image.file, GetParam().file);
+    EXPECT_EQ(image.fade, GetParam().fade);
+    EXPECT_EQ(image.hasDest, GetParam().hasDest);
+    EXPECT_EQ(image.hole, GetParam().hole);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Descriptions, ImageSpecCaseTest,
-    ::testing::Values(SpecCase{L"file='a.png' fade='255'", L"a.png", 255, false, false},
-                      SpecCase{L"fade='300' file='b.png'", L"b.png", 255, false, false},
-                      SpecCase{L"file='c.png' fade='-3'", L"c.png", 0, false, false},
+    Descriptions, ImageDescriptionCaseTest,
+    ::testing::Values(DescriptionCase{L"file='a.png' fade='255'", L"a.png", 255, false, false},
+                      DescriptionCase{L"fade='300' file='b.png'", L"b.png", 255, false, false},
+                      DescriptionCase{L"file='c.png' fade='-3'", L"c.png", 0, false, false},
                       // keys are exact
-                      SpecCase{L"FILE='d.png' Hole='true' file='e.png'", L"e.png", 255, false, false},
-                      SpecCase{L"file = 'f.png'  dest = '1,1,2,2'", L"f.png", 255, true, false},
-                      SpecCase{L"file='g.png' unknown='x' hole='true'", L"g.png", 255, false, true},
-                      SpecCase{L"file='h.png' hole='yes'", L"h.png", 255, false, false},
+                      DescriptionCase{L"FILE='d.png' Hole='true' file='e.png'", L"e.png", 255, false, false},
+                      DescriptionCase{L"file = 'f.png'  dest = '1,1,2,2'", L"f.png", 255, true, false},
+                      DescriptionCase{L"file='g.png' unknown='x' hole='true'", L"g.png", 255, false, true},
+                      DescriptionCase{L"file='h.png' hole='yes'", L"h.png", 255, false, false},
                       // a value without its closing quote ends the list
-                      SpecCase{L"file='i.png' dest='1,2", L"i.png", 255, false, false},
-                      SpecCase{L"file='j.png", L"", 255, false, false}));
+                      DescriptionCase{L"file='i.png' dest='1,2", L"i.png", 255, false, false},
+                      DescriptionCase{L"file='j.png", L"", 255, false, false}));
 
 // ---- malformed layouts --------------------------------------------------------------
 
