@@ -101,14 +101,16 @@ void CUIManager::SendNotify(CControlUI* control, const std::wstring& type, uintp
 
 void CUIManager::SendNotify(NotifyMsg& msg, bool async, bool allowRepeat) {
     msg.Timestamp = platform::TickCountMs();
-    msg.MousePoint = mousePos_;
     if (!async) {
+        msg.MousePoint = mousePos_;
         DeliverNow(msg);
         return;
     }
     bool wake = false;
     {
         std::lock_guard<std::mutex> lock(queueLock_);
+        // Any thread: the UI thread writes the mouse point under this lock.
+        msg.MousePoint = mousePos_;
         bool merged = false;
         if (!allowRepeat) {
             for (NotifyMsg& queued : asyncQueue_) {
@@ -293,7 +295,10 @@ TEventUI MakeEvent(EventType type, CControlUI* sender, Point pt) {
 }  // namespace
 
 void CUIManager::OnMouseMove(int x, int y) {
-    mousePos_ = Point{x, y};
+    {
+        std::lock_guard<std::mutex> lock(queueLock_);
+        mousePos_ = Point{x, y};
+    }
     UpdateLayout();
     CControlUI* over = FindControlAt(x, y);
     if (over != hot_) {
@@ -334,7 +339,10 @@ void CUIManager::OnButtonDown(int x, int y) {
 }
 
 void CUIManager::OnButtonUp(int x, int y) {
-    mousePos_ = Point{x, y};
+    {
+        std::lock_guard<std::mutex> lock(queueLock_);
+        mousePos_ = Point{x, y};
+    }
     CControlUI* target = pushed_;
     pushed_ = nullptr;
     if (target == nullptr) return;
