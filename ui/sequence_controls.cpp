@@ -3,7 +3,6 @@
 
 #include <cwchar>
 
-#include "uilib/ui_manager.h"
 
 bool FormatFrameName(const std::wstring& pattern, int frame, std::wstring& out) {
     size_t conversionStart = std::wstring::npos;
@@ -85,84 +84,17 @@ bool SetSequenceAttribute(SequenceState& state, const std::wstring& name, const 
     return true;
 }
 
-namespace {
-
-template <typename Control>
-void RunSequenceTick(Control& control, SequenceState& state, uilib::TEventUI& event) {
-    if (event.Type != uilib::EventType::Timer) return;
-    std::wstring image;
-    bool stop = false;
-    // Setting the same image again repaints nothing: a one-frame animation costs no
-    // drawing while the window sits idle.
-    if (StepSequence(state, image, stop)) control.SetBkImage(image);
-    if (stop && control.GetManager() != nullptr) control.GetManager()->KillTimer(&control, kSequenceTimerId);
-}
-
-}  // namespace
-
-// ---- CSequenceLabelUI -------------------------------------------------------
-
-CSequenceLabelUI::~CSequenceLabelUI() {
-    if (manager_ != nullptr) manager_->KillTimer(this, kSequenceTimerId);
-}
-
 void* CSequenceLabelUI::GetInterface(const std::wstring& name) {
     if (name == L"SequenceLabel") return this;
     return CLabelUI::GetInterface(name);
 }
-
-void CSequenceLabelUI::SetAttribute(const std::wstring& name, const std::wstring& value) {
-    if (!SetSequenceAttribute(state_, name, value)) CLabelUI::SetAttribute(name, value);
-}
-
-void CSequenceLabelUI::DoInit() {
-    if (state_.AutoStart && manager_ != nullptr) {
-        manager_->SetTimer(this, kSequenceTimerId, static_cast<uint32_t>(state_.FrameSpan));
-    }
-}
-
-void CSequenceLabelUI::Start() {
-    state_.Frame = 0;
-    if (manager_ != nullptr) manager_->SetTimer(this, kSequenceTimerId, static_cast<uint32_t>(state_.FrameSpan));
-}
-
-void CSequenceLabelUI::DoEvent(uilib::TEventUI& event) {
-    CLabelUI::DoEvent(event);
-    RunSequenceTick(*this, state_, event);
-}
-
-// ---- CSequenceButtonUI ------------------------------------------------------
 
 CSequenceButtonUI::CSequenceButtonUI() {
     state_.RoundTrip = true;
     state_.FrameSpan = 60;
 }
 
-CSequenceButtonUI::~CSequenceButtonUI() {
-    if (manager_ != nullptr) manager_->KillTimer(this, kSequenceTimerId);
-}
-
 void* CSequenceButtonUI::GetInterface(const std::wstring& name) {
     if (name == L"SequenceButton") return this;
     return CButtonUI::GetInterface(name);
-}
-
-void CSequenceButtonUI::SetAttribute(const std::wstring& name, const std::wstring& value) {
-    if (!SetSequenceAttribute(state_, name, value)) CButtonUI::SetAttribute(name, value);
-}
-
-void CSequenceButtonUI::DoInit() {
-    if (state_.AutoStart && manager_ != nullptr) {
-        manager_->SetTimer(this, kSequenceTimerId, static_cast<uint32_t>(state_.FrameSpan));
-    }
-}
-
-void CSequenceButtonUI::Start() {
-    state_.Frame = 0;
-    if (manager_ != nullptr) manager_->SetTimer(this, kSequenceTimerId, static_cast<uint32_t>(state_.FrameSpan));
-}
-
-void CSequenceButtonUI::DoEvent(uilib::TEventUI& event) {
-    CButtonUI::DoEvent(event);
-    RunSequenceTick(*this, state_, event);
 }

@@ -1,6 +1,7 @@
 // The chosen window backend and the UI loop helpers on the default GLib context.
 #include <glib.h>
 
+#include <algorithm>
 #include <deque>
 #include <mutex>
 
@@ -83,6 +84,16 @@ void PostToUiThread(std::function<void()> task) {
         g_source_attach(source, nullptr);
         g_source_unref(source);
     }
+}
+
+bool SaveClientPng(NativeWindowHost& host, int width, int height, const std::string& path) {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(1, width), std::max(1, height));
+    cairo_t* cr = cairo_create(surface);
+    host.PaintClient(cr, width, height);
+    cairo_destroy(cr);
+    bool ok = cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(surface);
+    return ok;
 }
 
 bool PumpOnce(bool mayBlock) {

@@ -215,14 +215,7 @@ public:
         entries_.erase(it);
     }
     bool SaveFramePng(const std::string& path) override {
-        cairo_surface_t* surface =
-            cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(1, bounds_.Width()), std::max(1, bounds_.Height()));
-        cairo_t* cr = cairo_create(surface);
-        host_->PaintClient(cr, bounds_.Width(), bounds_.Height());
-        cairo_destroy(cr);
-        bool ok = cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
-        cairo_surface_destroy(surface);
-        return ok;
+        return SaveClientPng(*host_, bounds_.Width(), bounds_.Height(), path);
     }
     void SetShadow(std::shared_ptr<const ShadowImage> shadow) override {
         shadow_.reset();

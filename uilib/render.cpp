@@ -193,9 +193,7 @@ cairo_surface_t* Image::Masked(uint32_t rgb) {
 
 // ---- cache and prefetch -----------------------------------------------------
 
-namespace {
-
-std::wstring CacheKey(const std::wstring& name) {
+std::wstring ImageKey(const std::wstring& name) {
     std::wstring key = name;
     for (wchar_t& c : key) {
         c = c == L'\\' ? L'/' : static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
@@ -203,12 +201,10 @@ std::wstring CacheKey(const std::wstring& name) {
     return key;
 }
 
-}  // namespace
-
 std::shared_ptr<Image> CachedArchiveImage(const std::wstring& name) {
     static std::mutex lock;
     static auto* cache = new std::unordered_map<std::wstring, std::shared_ptr<Image>>();  // lives until exit
-    std::wstring key = CacheKey(name);
+    std::wstring key = ImageKey(name);
     {
         std::lock_guard<std::mutex> guard(lock);
         auto it = cache->find(key);

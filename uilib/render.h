@@ -40,6 +40,9 @@ private:
     int height_ = 0;
 };
 
+// The name an image is cached under: "/" separators, lower case.
+std::wstring ImageKey(const std::wstring& name);
+
 // The process-wide cache of decoded archive images, by name ("\\" and "/" alike,
 // letter case ignored); misses are cached too. Any thread.
 std::shared_ptr<Image> CachedArchiveImage(const std::wstring& name);

@@ -9,18 +9,6 @@
 #include "uilib/resource_archive.h"
 
 namespace uilib {
-namespace {
-
-std::wstring ImageKey(const std::wstring& name) {
-    std::wstring key = name;
-    for (wchar_t& c : key) {
-        c = c == L'\\' ? L'/' : static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
-    }
-    return key;
-}
-
-}  // namespace
-
 CUIManager::CUIManager() {
     defaultFont_.name = L"微软雅黑";
     defaultFont_.size = 12;

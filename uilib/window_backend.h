@@ -103,6 +103,9 @@ bool HasBackend();
 // thread. Tasks run in the order they were posted.
 void PostToUiThread(std::function<void()> task);
 
+// Paints `host`'s client area (width × height) into a new image and writes it as PNG.
+bool SaveClientPng(NativeWindowHost& host, int width, int height, const std::string& path);
+
 // One iteration step of the UI loop; true when something was dispatched.
 bool PumpOnce(bool mayBlock);
 // Handles pending UI work for up to `ms` milliseconds (the short message pump).
