@@ -19,3 +19,9 @@ if(VELQUIN_SANITIZE)
   endif()
   add_link_options(-fsanitize=${VELQUIN_SANITIZE})
 endif()
+
+if(VELQUIN_FUZZ)
+  # Every library the fuzz targets call is instrumented for coverage, not only the
+  # targets' own files: libFuzzer can only steer by code it sees.
+  add_compile_options($<$<COMPILE_LANGUAGE:CXX,C>:-fsanitize=fuzzer-no-link>)
+endif()
