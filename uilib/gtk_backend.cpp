@@ -156,6 +156,7 @@ public:
     void Minimize() override {
         gtk_window_iconify(GTK_WINDOW(window_));
         minimized_ = true;
+        FollowShadow();  // hidden while minimised, back with the window
     }
     bool IsMinimized() const override { return minimized_; }
     void Raise() override { gtk_window_present(GTK_WINDOW(window_)); }

@@ -442,6 +442,9 @@ std::wstring Long261(const testsupport::ScratchHome& home) {
 }
 std::wstring Quoted(const testsupport::ScratchHome& home) { return Wide(home.Path("a\"b")); }
 std::wstring Missing(const testsupport::ScratchHome& home) { return Wide(home.Path("new/levels/x")); }
+// Nothing can be created below /proc, not even by root.
+std::wstring Unwritable(const testsupport::ScratchHome&) { return L"/proc/velquin-install-test/x"; }
+std::wstring Relative(const testsupport::ScratchHome&) { return L"relative/Velquin"; }
 
 class FolderCheckTest : public MainWndTest, public ::testing::WithParamInterface<FolderCase> {};
 
@@ -469,6 +472,8 @@ TEST_P(FolderCheckTest, CustomFolderIsCheckedBeforeAnything) {
 INSTANTIATE_TEST_SUITE_P(Folders, FolderCheckTest,
                          ::testing::Values(FolderCase{"261 characters", Long261, "无效路径"},
                                            FolderCase{"double quote", Quoted, "无效路径"},
+                                           FolderCase{"unwritable", Unwritable, "无效路径"},
+                                           FolderCase{"relative", Relative, "无效路径"},
                                            FolderCase{"missing levels", Missing, ""}));
 
 struct SpaceCase {
@@ -568,6 +573,32 @@ TEST_F(EarlierInstallationTest, InstallNewestStartsAtOnceIntoTheOldFolder) {
     EXPECT_EQ(wnd.InstallPath, Wide(oldFolder));
     EXPECT_EQ(wnd.installDirEdit->GetText(), Wide(oldFolder));
 }
+
+// The old folder's "set.ini" may say the earlier version is not to be removed before
+// installing into that same folder ("false", exactly).
+struct OverrideCase {
+    const char* isOverride;  // nullptr: no set.ini
+    bool uninstalls;
+};
+
+class OverrideTest : public EarlierInstallationTest, public ::testing::WithParamInterface<OverrideCase> {};
+
+TEST_P(OverrideTest, IsOverrideDecidesTheUninstall) {
+    if (GetParam().isOverride != nullptr) {
+        ASSERT_TRUE(platform::WriteFileAtomic(oldFolder + "/set.ini",
+                                              std::string("[Uninstall]\nIsOverride=") + GetParam().isOverride + "\n"));
+    }
+    answers = {0};  // install the newest version into the old folder
+    CMainWnd& wnd = Open();
+    Settle();
+    ASSERT_EQ(Page(), 2);
+    EXPECT_EQ(!wnd.Pipeline->UninstallerCopyPath().empty(), GetParam().uninstalls)
+        << (GetParam().isOverride ? GetParam().isOverride : "no set.ini");
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, OverrideTest,
+                         ::testing::Values(OverrideCase{nullptr, true}, OverrideCase{"true", true},
+                                           OverrideCase{"False", true}, OverrideCase{"false", false}));
 
 TEST_F(EarlierInstallationTest, TipCloseButtonQuits) {
     answers = {2};
