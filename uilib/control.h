@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "uilib/geometry.h"
-#include "uilib/image_spec.h"
+#include "uilib/image_description.h"
 
 namespace uilib {
 

@@ -298,10 +298,10 @@ void CProgressUI::PaintStatusImage(Painter& painter) {
     int width = static_cast<int>(static_cast<double>(pos_.Width()) * fraction);
     if (width <= 0) return;
     // The filled part keeps its nine-grid ends: draw the image into the left part.
-    ImageSpec spec = ParseImageSpec(foreImage_);
-    spec.hasDest = true;
-    spec.dest = Rect{0, 0, width, pos_.Height()};
-    painter.DrawImage(pos_, spec);
+    ImageSpec desc = ParseImageSpec(foreImage_);
+    desc.hasDest = true;
+    desc.dest = Rect{0, 0, width, pos_.Height()};
+    painter.DrawImage(pos_, desc);
 }
 
 }  // namespace uilib

@@ -254,32 +254,32 @@ bool Painter::DrawImage(const Rect& rc, const std::wstring& description) {
     return DrawImage(rc, ParseImageSpec(description));
 }
 
-bool Painter::DrawImage(const Rect& rc, const ImageSpec& spec) {
-    if (spec.file.empty()) return false;
-    std::shared_ptr<Image> image = manager_.GetImage(spec.file);
+bool Painter::DrawImage(const Rect& rc, const ImageSpec& desc) {
+    if (desc.file.empty()) return false;
+    std::shared_ptr<Image> image = manager_.GetImage(desc.file);
     if (!image) return false;
-    cairo_surface_t* surface = spec.hasMask ? image->Masked(spec.mask) : image->Surface();
+    cairo_surface_t* surface = desc.hasMask ? image->Masked(desc.mask) : image->Surface();
     Rect src{0, 0, image->Width(), image->Height()};
-    if (spec.hasSource) {
-        src = Rect{std::clamp(spec.source.left, 0, image->Width()), std::clamp(spec.source.top, 0, image->Height()),
-                   std::clamp(spec.source.right, 0, image->Width()),
-                   std::clamp(spec.source.bottom, 0, image->Height())};
+    if (desc.hasSource) {
+        src = Rect{std::clamp(desc.source.left, 0, image->Width()), std::clamp(desc.source.top, 0, image->Height()),
+                   std::clamp(desc.source.right, 0, image->Width()),
+                   std::clamp(desc.source.bottom, 0, image->Height())};
         if (src.Empty()) return false;
     }
     Rect dst = rc;
-    if (spec.hasDest) {
-        dst = Rect{rc.left + spec.dest.left, rc.top + spec.dest.top, rc.left + spec.dest.right,
-                   rc.top + spec.dest.bottom};
+    if (desc.hasDest) {
+        dst = Rect{rc.left + desc.dest.left, rc.top + desc.dest.top, rc.left + desc.dest.right,
+                   rc.top + desc.dest.bottom};
         dst.right = std::min(dst.right, rc.right);
         dst.bottom = std::min(dst.bottom, rc.bottom);
     }
     if (dst.Empty()) return false;
-    double alpha = spec.fade / 255.0;
-    const Rect& c = spec.corner;
+    double alpha = desc.fade / 255.0;
+    const Rect& c = desc.corner;
     bool nine = c.left > 0 || c.top > 0 || c.right > 0 || c.bottom > 0;
     if (!nine) {
         DrawPatch(cr_, surface, src.left, src.top, src.Width(), src.Height(), dst.left, dst.top, dst.Width(),
-                  dst.Height(), alpha, spec.xtiled, spec.ytiled);
+                  dst.Height(), alpha, desc.xtiled, desc.ytiled);
         return true;
     }
     // Nine-grid: corners keep their size, edges stretch along one axis, the centre
@@ -292,10 +292,10 @@ bool Painter::DrawImage(const Rect& rc, const ImageSpec& spec) {
     const int dys[4] = {dst.top, dst.top + t, dst.bottom - b, dst.bottom};
     for (int row = 0; row < 3; ++row) {
         for (int col = 0; col < 3; ++col) {
-            if (spec.hole && row == 1 && col == 1) continue;
+            if (desc.hole && row == 1 && col == 1) continue;
             DrawPatch(cr_, surface, sxs[col], sys[row], sxs[col + 1] - sxs[col], sys[row + 1] - sys[row], dxs[col],
-                      dys[row], dxs[col + 1] - dxs[col], dys[row + 1] - dys[row], alpha, spec.xtiled && col == 1,
-                      spec.ytiled && row == 1);
+                      dys[row], dxs[col + 1] - dxs[col], dys[row + 1] - dys[row], alpha, desc.xtiled && col == 1,
+                      desc.ytiled && row == 1);
         }
     }
     return true;

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "uilib/geometry.h"
-#include "uilib/image_spec.h"
+#include "uilib/image_description.h"
 #include "uilib/ui_manager.h"
 
 namespace uilib {
@@ -75,7 +75,7 @@ public:
     // Draws an image description into `rc` (or its dest part); false when the image
     // is missing, which draws nothing.
     bool DrawImage(const Rect& rc, const std::wstring& description);
-    bool DrawImage(const Rect& rc, const ImageSpec& spec);
+    bool DrawImage(const Rect& rc, const ImageSpec& desc);
     // Text in a layout font inside `rc` with the label alignment flags.
     void DrawText(const Rect& rc, const std::wstring& text, int font, uint32_t argb, unsigned style);
 

@@ -9,7 +9,7 @@
 
 #include "uilib/containers.h"
 #include "uilib/controls.h"
-#include "uilib/image_spec.h"
+#include "uilib/image_description.h"
 #include "uilib/markup_builder.h"
 #include "uilib/ui_manager.h"
 #include "uilib/xml_parser.h"

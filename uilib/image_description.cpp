@@ -1,13 +1,13 @@
 // Reading image descriptions.
-#include "uilib/image_spec.h"
+#include "uilib/image_description.h"
 
 namespace uilib {
 
 ImageSpec ParseImageSpec(const std::wstring& text) {
-    ImageSpec spec;
+    ImageSpec desc;
     if (text.find(L'=') == std::wstring::npos || text.find(L'\'') == std::wstring::npos) {
-        spec.file = text;
-        return spec;
+        desc.file = text;
+        return desc;
     }
     size_t pos = 0;
     for (;;) {
@@ -23,21 +23,21 @@ ImageSpec ParseImageSpec(const std::wstring& text) {
         if (close == std::wstring::npos) break;
         std::wstring value = text.substr(open + 1, close - open - 1);
         pos = close + 1;
-        if (key == L"file") spec.file = value;
-        else if (key == L"dest") { spec.dest = ParseRect(value); spec.hasDest = true; }
-        else if (key == L"corner") spec.corner = ParseRect(value);
+        if (key == L"file") desc.file = value;
+        else if (key == L"dest") { desc.dest = ParseRect(value); desc.hasDest = true; }
+        else if (key == L"corner") desc.corner = ParseRect(value);
         else if (key == L"fade") {
             int fade = ParseInt(value);
-            spec.fade = static_cast<uint8_t>(fade < 0 ? 0 : fade > 255 ? 255 : fade);
+            desc.fade = static_cast<uint8_t>(fade < 0 ? 0 : fade > 255 ? 255 : fade);
         } else if (key == L"mask") {
-            spec.mask = ParseColor(value) & 0x00FFFFFFu;
-            spec.hasMask = true;
-        } else if (key == L"hole") spec.hole = ParseBool(value);
-        else if (key == L"xtiled") spec.xtiled = ParseBool(value);
-        else if (key == L"ytiled") spec.ytiled = ParseBool(value);
-        else if (key == L"source") { spec.source = ParseRect(value); spec.hasSource = true; }
+            desc.mask = ParseColor(value) & 0x00FFFFFFu;
+            desc.hasMask = true;
+        } else if (key == L"hole") desc.hole = ParseBool(value);
+        else if (key == L"xtiled") desc.xtiled = ParseBool(value);
+        else if (key == L"ytiled") desc.ytiled = ParseBool(value);
+        else if (key == L"source") { desc.source = ParseRect(value); desc.hasSource = true; }
     }
-    return spec;
+    return desc;
 }
 
 }  // namespace uilib
