@@ -36,20 +36,9 @@ for tool in Xvfb xcompmgr xdotool import xdpyinfo; do
   command -v "$tool" >/dev/null || fail "$tool is missing (scripts/setup installs it)"
 done
 
-display=""
-for n in 80 81 82 83 84 85 86 87 88 89; do
-  [ -e "/tmp/.X$n-lock" ] && continue
-  [ -e "/tmp/.X11-unix/X$n" ] && continue
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$outdir/xvfb.log" 2>&1 &
-  pid=$!
-  for _ in $(seq 1 300); do
-    kill -0 "$pid" 2>/dev/null || break
-    if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then display=":$n"; break; fi
-    sleep 0.1
-  done
-  if [ -n "$display" ]; then pids+=("$pid"); break; fi
-  kill "$pid" 2>/dev/null
-done
+# A free display among :80…:89 (the framework's smoke test takes :90…:99).
+source "$(dirname "$0")/../support/xvfb.sh"
+start_xvfb "$outdir/xvfb.log" 80 81 82 83 84 85 86 87 88 89 && pids+=("$xvfb_pid")
 [ -n "$display" ] || fail "no Xvfb display could be started"
 export DISPLAY="$display"
 xcompmgr >/dev/null 2>&1 &

@@ -39,30 +39,13 @@ fail() {
   exit 1
 }
 
-for tool in Xvfb xcompmgr xdotool import; do
+for tool in Xvfb xcompmgr xdotool import xdpyinfo; do
   command -v "$tool" >/dev/null || fail "$tool is missing (scripts/setup installs it)"
 done
 
-# A free display among :90…:99; a server that does not come up moves on to the next.
-display=""
-for n in 90 91 92 93 94 95 96 97 98 99; do
-  [ -e "/tmp/.X$n-lock" ] && continue
-  [ -e "/tmp/.X11-unix/X$n" ] && continue
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$outdir/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 1 300); do
-    if ! kill -0 "$xvfb_pid" 2>/dev/null; then break; fi
-    if [ -S "/tmp/.X11-unix/X$n" ] && DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
-      display=":$n"
-      break
-    fi
-    sleep 0.1
-  done
-  [ -n "$display" ] && break
-  kill "$xvfb_pid" 2>/dev/null
-  wait "$xvfb_pid" 2>/dev/null
-  xvfb_pid=""
-done
+# A free display among :90…:99.
+source "$(dirname "$0")/../support/xvfb.sh"
+start_xvfb "$outdir/xvfb.log" 90 91 92 93 94 95 96 97 98 99
 [ -n "$display" ] || fail "no Xvfb could be started on :90…:99"
 export DISPLAY="$display"
 
